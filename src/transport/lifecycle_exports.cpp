@@ -1,0 +1,56 @@
+// Exports that open and close the two endpoints, choose the local ports and ask a terminal
+// to report to this host.
+#include "transport/library.h"
+#include "vorskel.h"
+
+namespace {
+
+constexpr int kDefaultTerminalWatchPort = 5201;
+// The request terminals know: 22 characters and a terminating zero, 23 bytes on the wire.
+constexpr char kWatchRequest[] = "watch to me 0123456789";
+static_assert(sizeof kWatchRequest == 23);
+
+}  // namespace
+
+using vorskel::library;
+
+extern "C" {
+
+VORSKEL_API int VORSKEL_CALL Vorsk_OpenSocket(void) {
+  vorskel::TNet& endpoint = vorskel::command_endpoint();
+  endpoint.Close();
+  // Results deliberately unexamined: an unbound socket still works, since the first send
+  // gives it a port of the system's choosing and the reply returns there.
+  (void)endpoint.Open();
+  (void)endpoint.SetReceiveTimeout(vorskel::kCommandReceiveTimeoutMs);
+  (void)endpoint.Bind("", library().command_port.load());
+  return 0;
+}
+
+VORSKEL_API int VORSKEL_CALL Vorsk_CloseSocket(void) { return vorskel::command_endpoint().Close(); }
+
+VORSKEL_API int VORSKEL_CALL Vorsk_OpenWatch(void) {
+  vorskel::TNet& endpoint = vorskel::watch_endpoint();
+  if (endpoint.Open() != 0) return -1;
+  if (endpoint.Bind("", library().watch_port.load()) != 0) return -2;
+  return 0;
+}
+
+VORSKEL_API int VORSKEL_CALL Vorsk_CloseWatch(void) { return vorskel::watch_endpoint().Close(); }
+
+VORSKEL_API int VORSKEL_CALL Vorsk_Watch2Me(const char* host, int port) {
+  if (port == 0) port = kDefaultTerminalWatchPort;
+  const int sent = vorskel::watch_endpoint().SendTo(kWatchRequest, sizeof kWatchRequest, host, port);
+  return sent < 0 ? -1 : sent;
+}
+
+VORSKEL_API void VORSKEL_CALL Sondo_Bind_Port(int commandPort, int watchPort) {
+  library().command_port.store(commandPort);
+  library().watch_port.store(watchPort);
+}
+
+VORSKEL_API void VORSKEL_CALL Ferrin_BindPort(int commandPort, int watchPort) {
+  Sondo_Bind_Port(commandPort, watchPort);
+}
+
+}  // extern "C"

@@ -1,0 +1,52 @@
+#include "transport/transaction.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "transport/crc16.h"
+#include "transport/library.h"
+#include "transport/wire_trace.h"
+
+namespace vorskel {
+namespace {
+
+// A flood of datagrams must not hold a transaction in the drain for ever.
+constexpr int kMaxDrained = 4096;
+
+void drain(TNet& endpoint) {
+  std::uint8_t scratch[kDrainRoom];
+  for (int i = 0; i < kMaxDrained && endpoint.PendingBytes() > 0; ++i) {
+    const int n = endpoint.ReceiveFrom(scratch, sizeof scratch, nullptr, nullptr);
+    if (n >= 0) notify_wire(WireDirection::kDiscarded, scratch, static_cast<std::size_t>(n), "", 0);
+  }
+}
+
+}  // namespace
+
+int transact(std::uint8_t* frame, int sendLen, int replyLen, const char* host, int port) {
+  if (sendLen < 0 || replyLen < 0 || sendLen > kMaxPayload || replyLen > kMaxPayload)
+    return kSendFailed;
+  const std::uint8_t code = frame[2];
+  TNet& endpoint = command_endpoint();
+  std::lock_guard<std::recursive_mutex> lock(*library().command_lock);
+
+  drain(endpoint);
+
+  const std::uint16_t crc = crc16(frame + 2, static_cast<std::size_t>(sendLen) + 1);
+  frame[0] = static_cast<std::uint8_t>(crc & 0xFF);
+  frame[1] = static_cast<std::uint8_t>(crc >> 8);
+  const int length = sendLen + kFrameHeader;
+  if (endpoint.SendTo(frame, length, host, port) < 0) return kSendFailed;
+  notify_wire(WireDirection::kSent, frame, static_cast<std::size_t>(length), host, port);
+
+  // Received into scratch first: a failed receive must leave the request in the frame.
+  std::uint8_t reply[kFrameCapacity];
+  const int n = endpoint.ReceiveFrom(reply, replyLen + kFrameHeader, nullptr, nullptr);
+  if (n < 0) return kNoReply;
+  notify_wire(WireDirection::kReceived, reply, static_cast<std::size_t>(n), host, port);
+  std::memcpy(frame, reply, static_cast<std::size_t>(n));
+  return frame[2] == code ? kOk : kWrongCode;
+}
+
+}  // namespace vorskel

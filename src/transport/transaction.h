@@ -1,0 +1,26 @@
+// The command transaction: the library's only request/response mechanism. It frames the
+// request (CRC-16 and command code), serialises exchanges under the command lock, discards
+// stale datagrams, sends once, waits once, and checks the reply's command code.
+#pragma once
+
+#include <cstdint>
+
+namespace vorskel {
+
+// Result codes every device function passes on unchanged.
+inline constexpr int kOk = 0;
+inline constexpr int kSendFailed = -20;   // unresolvable host, no socket, or send refused
+inline constexpr int kNoReply = -21;      // time-out, receive failure, or over-long reply
+inline constexpr int kWrongCode = -22;    // a reply with another command code (left in frame)
+
+inline constexpr int kFrameHeader = 3;       // CRC-16 (2 bytes, low first) + command code
+inline constexpr int kMaxPayload = 2048;     // larger than any command's payload
+inline constexpr int kFrameCapacity = kFrameHeader + kMaxPayload;
+inline constexpr int kDrainRoom = 131;       // scratch room for discarded stale datagrams
+
+// frame: kFrameCapacity bytes, command code at [2] and payload from [3] on entry; the reply
+// copied over it on return (bytes beyond the reply keep their request values). sendLen and
+// replyLen must lie in 0..kMaxPayload.
+int transact(std::uint8_t* frame, int sendLen, int replyLen, const char* host, int port);
+
+}  // namespace vorskel

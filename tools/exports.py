@@ -1,0 +1,149 @@
+#!/usr/bin/env python3
+"""The export table and what is made from it.
+
+  exports.py def                 print the module-definition file (vorskel.def)
+  exports.py def-decorated       print a .def with Name@N entries, for the i686 import library
+  exports.py version-script      print the ELF symbol version script (exports only, rest local)
+  exports.py check [--header H] [--def D] [--library L] [--pe-dll DLL --objdump OBJDUMP]
+                                 check that table, header, .def and built libraries agree
+"""
+import argparse
+import pathlib
+import re
+import subprocess
+import sys
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+TABLE = ROOT / "src" / "exports" / "exports.txt"
+
+
+def read_table(path=TABLE):
+    """Returns [(name, arg_bytes)] in table order."""
+    rows = []
+    for line in path.read_text().splitlines():
+        line = line.split("#", 1)[0].strip()
+        if not line or line.startswith("["):
+            continue
+        name, nbytes = line.split()
+        rows.append((name, int(nbytes)))
+    names = [n for n, _ in rows]
+    dupes = {n for n in names if names.count(n) > 1}
+    if dupes:
+        sys.exit(f"exports.txt lists twice: {sorted(dupes)}")
+    return rows
+
+
+def make_def(rows, decorated=False):
+    out = ["LIBRARY vorskel", "EXPORTS"]
+    for name, nbytes in rows:
+        out.append(f"    {name}@{nbytes}" if decorated else f"    {name}")
+    return "\n".join(out) + "\n"
+
+
+def make_version_script(rows):
+    body = "".join(f"    {name};\n" for name, _ in rows)
+    return "{\n  global:\n" + body + "  local:\n    *;\n};\n"
+
+
+DECL = re.compile(r"VORSKEL_API\s+[^;{]*?VORSKEL_CALL\s+(\w+)\s*\(([^)]*)\)\s*;", re.S)
+
+
+def read_header(path):
+    """Returns {name: arg_bytes} of every export the header declares."""
+    text = re.sub(r"/\*.*?\*/", "", pathlib.Path(path).read_text(), flags=re.S)
+    decls = {}
+    for m in DECL.finditer(text):
+        args = m.group(2).strip()
+        count = 0 if args in ("", "void") else args.count(",") + 1
+        if m.group(1) in decls:
+            sys.exit(f"header declares {m.group(1)} twice")
+        decls[m.group(1)] = 4 * count
+    return decls
+
+
+def elf_exports(library):
+    out = subprocess.run(["nm", "-D", "--defined-only", library], check=True,
+                         capture_output=True, text=True).stdout
+    names = set()
+    for line in out.splitlines():
+        parts = line.split()
+        if len(parts) >= 3 and parts[1] in "TtWwDdBbRrVviI":
+            names.add(parts[2].split("@")[0])
+    return names
+
+
+def pe_exports(dll, objdump):
+    out = subprocess.run([objdump, "-p", dll], check=True, capture_output=True, text=True).stdout
+    names, inside = set(), False
+    for line in out.splitlines():
+        if "[Ordinal/Name Pointer] Table" in line:
+            inside = True
+            continue
+        if inside:
+            m = re.match(r"\s*\[\s*\d+\]\s+(\S+)", line)
+            if m:
+                names.add(m.group(1))
+            elif line.strip() == "" and names:
+                break
+    return names
+
+
+def compare(what, expected, actual, problems):
+    missing, extra = sorted(expected - actual), sorted(actual - expected)
+    if missing:
+        problems.append(f"{what} lacks: {', '.join(missing)}")
+    if extra:
+        problems.append(f"{what} has extra: {', '.join(extra)}")
+
+
+def check(args):
+    rows = read_table()
+    table = {n for n, _ in rows}
+    problems = []
+    if args.header:
+        decls = read_header(args.header)
+        compare("header", table, set(decls), problems)
+        for name, nbytes in rows:
+            if name in decls and decls[name] != nbytes:
+                problems.append(f"{name}: table says {nbytes} argument bytes, header {decls[name]}")
+    if args.def_file:
+        current = pathlib.Path(args.def_file).read_text()
+        if current != make_def(rows):
+            problems.append(f"{args.def_file} is stale: run tools/exports.py def > {args.def_file}")
+    if args.library:
+        exported = elf_exports(args.library)
+        compare(args.library, table, exported, problems)
+        mangled = sorted(n for n in exported if n.startswith("_Z"))
+        if mangled:
+            problems.append(f"mangled symbols exported: {mangled[:5]}")
+    if args.pe_dll:
+        compare(args.pe_dll, table, pe_exports(args.pe_dll, args.objdump), problems)
+    for p in problems:
+        print("export check:", p, file=sys.stderr)
+    print(f"export check: {len(table)} exports, {'OK' if not problems else 'FAILED'}")
+    return 1 if problems else 0
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("command", choices=["def", "def-decorated", "version-script", "check"])
+    ap.add_argument("--header")
+    ap.add_argument("--def", dest="def_file")
+    ap.add_argument("--library")
+    ap.add_argument("--pe-dll")
+    ap.add_argument("--objdump", default="objdump")
+    args = ap.parse_args()
+    rows = read_table()
+    if args.command == "def":
+        sys.stdout.write(make_def(rows))
+    elif args.command == "def-decorated":
+        sys.stdout.write(make_def(rows, decorated=True))
+    elif args.command == "version-script":
+        sys.stdout.write(make_version_script(rows))
+    else:
+        return check(args)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
