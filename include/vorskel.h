@@ -112,10 +112,10 @@ VORSKEL_API int VORSKEL_CALL Vorsk_GetPoint(unsigned int* recordPointers,
 
 /* Reads one flash page of area 2 (command 4) or area 3 (command 53) at address. On 0 copies
  * min(length, 512) bytes into buffer; otherwise the transaction result, buffer untouched. */
-VORSKEL_API int VORSKEL_CALL Vorsk_RdFlash2(unsigned char* buffer, int length,
-                                            unsigned int address, const char* host, int port);
-VORSKEL_API int VORSKEL_CALL Vorsk_RdFlash3(unsigned char* buffer, int length,
-                                            unsigned int address, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_RdFlash2(unsigned char* buffer, int length, unsigned int address,
+                                            const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_RdFlash3(unsigned char* buffer, int length, unsigned int address,
+                                            const char* host, int port);
 
 /* ---- main terminal: watch reports --------------------------------------------------- */
 

@@ -12,7 +12,8 @@ struct Entry {
 
 void install_echo(Model& m) {
   // Answers any command with its own payload: a peer for transport tests.
-  m.on_any([](const Request& r) -> Reply { return Bytes(r.datagram.begin() + 3, r.datagram.end()); });
+  m.on_any(
+      [](const Request& r) -> Reply { return Bytes(r.datagram.begin() + 3, r.datagram.end()); });
 }
 
 void install_vorsk(Model& m) {

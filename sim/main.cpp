@@ -13,7 +13,9 @@
 namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
-void on_signal(int) { g_stop = 1; }
+void on_signal(int) {
+  g_stop = 1;
+}
 
 void usage() {
   std::printf(
@@ -47,14 +49,26 @@ int main(int argc, char** argv) {
       }
       return argv[++i];
     };
-    if (a == "--model") model = value();
-    else if (a == "--port") port = std::atoi(value());
-    else if (a == "--port-file") port_file = value();
-    else if (a == "--record-total") record_total = std::atol(value());
-    else if (a == "--duration-s") duration_s = std::atol(value());
-    else if (a == "--verbose") verbose = true;
-    else if (a == "--help" || a == "-h") { usage(); return 0; }
-    else { std::fprintf(stderr, "vorskel-sim: unknown option %s\n", a.c_str()); usage(); return 2; }
+    if (a == "--model")
+      model = value();
+    else if (a == "--port")
+      port = std::atoi(value());
+    else if (a == "--port-file")
+      port_file = value();
+    else if (a == "--record-total")
+      record_total = std::atol(value());
+    else if (a == "--duration-s")
+      duration_s = std::atol(value());
+    else if (a == "--verbose")
+      verbose = true;
+    else if (a == "--help" || a == "-h") {
+      usage();
+      return 0;
+    } else {
+      std::fprintf(stderr, "vorskel-sim: unknown option %s\n", a.c_str());
+      usage();
+      return 2;
+    }
   }
 
   auto m = vorskel::sim::make_model(model);
@@ -80,7 +94,8 @@ int main(int argc, char** argv) {
     const auto started = std::chrono::steady_clock::now();
     while (g_stop == 0) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      if (duration_s > 0 && std::chrono::steady_clock::now() - started > std::chrono::seconds(duration_s))
+      if (duration_s > 0 &&
+          std::chrono::steady_clock::now() - started > std::chrono::seconds(duration_s))
         break;
     }
     std::printf("vorskel-sim: stopped after %zu requests\n", sim.request_count());

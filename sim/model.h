@@ -27,8 +27,8 @@ struct Peer {
 // One datagram the simulator received.
 struct Request {
   Peer from;
-  Bytes datagram;        // as received: CRC (2 bytes), code, payload
-  bool crc_ok = false;   // CRC-16 over code and payload matches bytes 0..1
+  Bytes datagram;       // as received: CRC (2 bytes), code, payload
+  bool crc_ok = false;  // CRC-16 over code and payload matches bytes 0..1
   std::uint8_t code() const { return datagram.size() > 2 ? datagram[2] : 0; }
   std::size_t payload_size() const { return datagram.size() > 3 ? datagram.size() - 3 : 0; }
   // Payload byte i, 0 beyond the end (a short request reads as zero-filled, like a frame).

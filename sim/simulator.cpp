@@ -150,7 +150,9 @@ bool Simulator::send_to(const Peer& peer, const Bytes& datagram) {
   return true;
 }
 
-void Simulator::set_trace(std::FILE* out) { trace_.store(out); }
+void Simulator::set_trace(std::FILE* out) {
+  trace_.store(out);
+}
 
 void Simulator::send_now(const Peer& to, const Bytes& datagram, bool from_other_port) {
   sockaddr_in sa{};
@@ -266,13 +268,14 @@ void Simulator::handle(const Request& req) {
       return;
     case FaultKind::kDelay: {
       std::lock_guard<std::recursive_mutex> lock(mutex_);
-      scheduled_.push_back(Outgoing{
-          std::chrono::steady_clock::now() + std::chrono::milliseconds(fault->param), req.from,
-          datagram, false});
+      scheduled_.push_back(
+          Outgoing{std::chrono::steady_clock::now() + std::chrono::milliseconds(fault->param),
+                   req.from, datagram, false});
       return;
     }
     case FaultKind::kTruncate:
-      datagram.resize(std::min<std::size_t>(datagram.size(), static_cast<std::size_t>(fault->param)));
+      datagram.resize(
+          std::min<std::size_t>(datagram.size(), static_cast<std::size_t>(fault->param)));
       break;
     case FaultKind::kOverLong:
       datagram.insert(datagram.end(), static_cast<std::size_t>(fault->param), 0xEE);

@@ -23,14 +23,14 @@ std::uint16_t crc16(const std::uint8_t* data, std::size_t length);
 Bytes make_frame(std::uint8_t code, const Bytes& payload);
 
 enum class FaultKind {
-  kNoReply,          // stay silent
-  kDelay,            // reply after param milliseconds
-  kWrongCode,        // reply with command code param (or code + 1 when param is 0)
-  kTruncate,         // send only the first param bytes of the reply datagram
-  kOverLong,         // append param extra bytes to the reply
-  kOtherPort,        // reply from a second socket with another port
-  kNoiseBefore,      // send an unrelated 5-byte datagram just before the reply
-  kDuplicate,        // send the reply twice
+  kNoReply,      // stay silent
+  kDelay,        // reply after param milliseconds
+  kWrongCode,    // reply with command code param (or code + 1 when param is 0)
+  kTruncate,     // send only the first param bytes of the reply datagram
+  kOverLong,     // append param extra bytes to the reply
+  kOtherPort,    // reply from a second socket with another port
+  kNoiseBefore,  // send an unrelated 5-byte datagram just before the reply
+  kDuplicate,    // send the reply twice
 };
 
 struct Fault {

@@ -25,7 +25,9 @@ sockaddr_in to_sockaddr(const Ipv4Address& a) {
   return sa;
 }
 
-int fd_of(SocketHandle s) { return static_cast<int>(s); }
+int fd_of(SocketHandle s) {
+  return static_cast<int>(s);
+}
 
 }  // namespace
 

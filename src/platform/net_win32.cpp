@@ -22,7 +22,9 @@ sockaddr_in to_sockaddr(const Ipv4Address& a) {
   return sa;
 }
 
-SOCKET sock_of(SocketHandle s) { return static_cast<SOCKET>(s); }
+SOCKET sock_of(SocketHandle s) {
+  return static_cast<SOCKET>(s);
+}
 
 }  // namespace
 
@@ -31,7 +33,9 @@ void socket_library_start() {
   (void)::WSAStartup(MAKEWORD(2, 2), &data);
 }
 
-void socket_library_release() { (void)::WSACleanup(); }
+void socket_library_release() {
+  (void)::WSACleanup();
+}
 
 SocketHandle udp_socket() {
   const SOCKET s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
@@ -40,8 +44,7 @@ SocketHandle udp_socket() {
   // with WSAECONNRESET instead of letting it wait for the real reply.
   BOOL off = FALSE;
   DWORD returned = 0;
-  (void)::WSAIoctl(s, SIO_UDP_CONNRESET, &off, sizeof off, nullptr, 0, &returned, nullptr,
-                   nullptr);
+  (void)::WSAIoctl(s, SIO_UDP_CONNRESET, &off, sizeof off, nullptr, 0, &returned, nullptr, nullptr);
   return static_cast<SocketHandle>(s);
 }
 

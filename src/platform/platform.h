@@ -68,13 +68,13 @@ inline std::uint16_t net_to_host16(std::uint16_t v) {
 // ---- clock and locale ----------------------------------------------------------------
 
 struct LocalTime {
-  int year = 0;    // full year, e.g. 2009
-  int month = 0;   // 1..12
-  int day = 0;     // 1..31
-  int hour = 0;    // 0..23
-  int minute = 0;  // 0..59
-  int second = 0;  // 0..59
-  int weekday = 0; // 0 = Sunday
+  int year = 0;     // full year, e.g. 2009
+  int month = 0;    // 1..12
+  int day = 0;      // 1..31
+  int hour = 0;     // 0..23
+  int minute = 0;   // 0..59
+  int second = 0;   // 0..59
+  int weekday = 0;  // 0 = Sunday
   int millisecond = 0;
 };
 

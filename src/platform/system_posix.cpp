@@ -45,8 +45,7 @@ std::uint16_t native_lang_id() {
 }
 
 void native_show_error(const char* caption, const char* text) {
-  std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "",
-               text != nullptr ? text : "");
+  std::fprintf(stderr, "%s: %s\n", caption != nullptr ? caption : "", text != nullptr ? text : "");
   std::fflush(stderr);
 }
 
@@ -78,7 +77,9 @@ bool create_directory(const std::string& path) {
   return errno == EEXIST && directory_exists(path);
 }
 
-void yield_thread() { ::sched_yield(); }
+void yield_thread() {
+  ::sched_yield();
+}
 
 LibraryHandle load_library(const char* base_name) {
   const std::string file = std::string("lib") + base_name + ".so";

@@ -27,7 +27,9 @@ LocalTime native_local_time() {
   return t;
 }
 
-std::uint16_t native_lang_id() { return ::GetSystemDefaultLangID(); }
+std::uint16_t native_lang_id() {
+  return ::GetSystemDefaultLangID();
+}
 
 void native_show_error(const char* caption, const char* text) {
   ::MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR);
@@ -61,7 +63,9 @@ bool create_directory(const std::string& path) {
   return ::GetLastError() == ERROR_ALREADY_EXISTS && directory_exists(path);
 }
 
-void yield_thread() { ::Sleep(0); }
+void yield_thread() {
+  ::Sleep(0);
+}
 
 LibraryHandle load_library(const char* base_name) {
   const std::string file = std::string(base_name) + ".dll";

@@ -17,9 +17,14 @@ int read_flash_page(int area, std::uint8_t* buffer, int length, std::uint32_t ad
                     const char* host, int port) {
   std::uint8_t code;
   switch (area) {
-    case 2: code = kReadArea2; break;
-    case 3: code = kReadArea3; break;
-    default: return -1;
+    case 2:
+      code = kReadArea2;
+      break;
+    case 3:
+      code = kReadArea3;
+      break;
+    default:
+      return -1;
   }
   Frame f(code);
   f.put32(0, address);
@@ -33,13 +38,13 @@ int read_flash_page(int area, std::uint8_t* buffer, int length, std::uint32_t ad
 
 extern "C" {
 
-VORSKEL_API int VORSKEL_CALL Vorsk_RdFlash2(unsigned char* buffer, int length,
-                                            unsigned int address, const char* host, int port) {
+VORSKEL_API int VORSKEL_CALL Vorsk_RdFlash2(unsigned char* buffer, int length, unsigned int address,
+                                            const char* host, int port) {
   return vorskel::read_flash_page(2, buffer, length, address, host, port);
 }
 
-VORSKEL_API int VORSKEL_CALL Vorsk_RdFlash3(unsigned char* buffer, int length,
-                                            unsigned int address, const char* host, int port) {
+VORSKEL_API int VORSKEL_CALL Vorsk_RdFlash3(unsigned char* buffer, int length, unsigned int address,
+                                            const char* host, int port) {
   return vorskel::read_flash_page(3, buffer, length, address, host, port);
 }
 

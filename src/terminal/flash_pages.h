@@ -6,7 +6,7 @@
 
 namespace vorskel {
 
-inline constexpr int kFlashPageBytes = 512;     // useful bytes of one page read
+inline constexpr int kFlashPageBytes = 512;      // useful bytes of one page read
 inline constexpr int kFlashPageReplyLen = 1024;  // room the page read accepts
 
 // Reads the page at address of area 2 or 3 into buffer (min(length, 512) bytes, only when the

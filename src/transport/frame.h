@@ -50,7 +50,8 @@ class Frame {
     return static_cast<std::uint16_t>(get8(off) | (get8(off + 1) << 8));
   }
   std::uint32_t get32(int off) const {
-    return static_cast<std::uint32_t>(get16(off)) | (static_cast<std::uint32_t>(get16(off + 2)) << 16);
+    return static_cast<std::uint32_t>(get16(off)) |
+           (static_cast<std::uint32_t>(get16(off + 2)) << 16);
   }
   void get_bytes(int off, void* dst, int n) const {
     if (n > 0 && dst != nullptr && fits(off, n)) std::memcpy(dst, payload() + off, n);
@@ -70,6 +71,8 @@ class Frame {
 inline std::uint32_t at_most(long long v, long long max) {
   return static_cast<std::uint32_t>(std::min(v, max));
 }
-inline std::uint8_t flag(long long v) { return v != 0 ? 1 : 0; }
+inline std::uint8_t flag(long long v) {
+  return v != 0 ? 1 : 0;
+}
 
 }  // namespace vorskel

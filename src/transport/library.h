@@ -31,7 +31,11 @@ Library& library();
 void library_attach();
 void library_detach();
 
-inline TNet& command_endpoint() { return *library().command; }
-inline TNet& watch_endpoint() { return *library().watch; }
+inline TNet& command_endpoint() {
+  return *library().command;
+}
+inline TNet& watch_endpoint() {
+  return *library().watch;
+}
 
 }  // namespace vorskel

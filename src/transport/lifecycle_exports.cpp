@@ -27,7 +27,9 @@ VORSKEL_API int VORSKEL_CALL Vorsk_OpenSocket(void) {
   return 0;
 }
 
-VORSKEL_API int VORSKEL_CALL Vorsk_CloseSocket(void) { return vorskel::command_endpoint().Close(); }
+VORSKEL_API int VORSKEL_CALL Vorsk_CloseSocket(void) {
+  return vorskel::command_endpoint().Close();
+}
 
 VORSKEL_API int VORSKEL_CALL Vorsk_OpenWatch(void) {
   vorskel::TNet& endpoint = vorskel::watch_endpoint();
@@ -36,11 +38,14 @@ VORSKEL_API int VORSKEL_CALL Vorsk_OpenWatch(void) {
   return 0;
 }
 
-VORSKEL_API int VORSKEL_CALL Vorsk_CloseWatch(void) { return vorskel::watch_endpoint().Close(); }
+VORSKEL_API int VORSKEL_CALL Vorsk_CloseWatch(void) {
+  return vorskel::watch_endpoint().Close();
+}
 
 VORSKEL_API int VORSKEL_CALL Vorsk_Watch2Me(const char* host, int port) {
   if (port == 0) port = kDefaultTerminalWatchPort;
-  const int sent = vorskel::watch_endpoint().SendTo(kWatchRequest, sizeof kWatchRequest, host, port);
+  const int sent =
+      vorskel::watch_endpoint().SendTo(kWatchRequest, sizeof kWatchRequest, host, port);
   return sent < 0 ? -1 : sent;
 }
 

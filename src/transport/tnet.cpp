@@ -11,7 +11,9 @@ namespace {
 constexpr char kBroadcastText[] = "255.255.255.255";
 }
 
-TNet::TNet() { platform::socket_library_start(); }
+TNet::TNet() {
+  platform::socket_library_start();
+}
 
 TNet::~TNet() {
   Close();

@@ -1,9 +1,9 @@
 // Locale name -> Windows LANGID, and which environment variable decides.
+#include "platform/lang_id.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
-
-#include "platform/lang_id.h"
 
 namespace {
 

@@ -28,7 +28,9 @@ void SimTest::TearDown() {
   sim_.reset();
 }
 
-void SimTest::set_receive_timeout(int ms) { command_endpoint().SetReceiveTimeout(ms); }
+void SimTest::set_receive_timeout(int ms) {
+  command_endpoint().SetReceiveTimeout(ms);
+}
 
 sim::Request SimTest::last_request() const {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
@@ -66,9 +68,12 @@ std::vector<std::uint8_t> unhex(const std::string& text) {
   int digits = 0;
   for (char c : text) {
     int d = -1;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+      d = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      d = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      d = c - 'A' + 10;
     if (d < 0) continue;
     v = v * 16 + static_cast<unsigned>(d);
     if (++digits == 2) {

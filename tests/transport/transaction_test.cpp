@@ -74,12 +74,12 @@ TEST_F(Transaction, ReplyLengthLimits) {
     std::size_t answered;  // payload bytes the terminal sends
     int expected;
   } cases[] = {
-      {0, 0, 0},       // exactly 3 bytes accepted
-      {0, 1, -21},     // 4 bytes for replyLen 0
-      {32, 32, 0},     // replyLen + 3 accepted whole
-      {32, 33, -21},   // one byte more
-      {1024, 1024, 0}, // a full flash page
-      {32, 5, 0},      // shorter than expected: fine
+      {0, 0, 0},        // exactly 3 bytes accepted
+      {0, 1, -21},      // 4 bytes for replyLen 0
+      {32, 32, 0},      // replyLen + 3 accepted whole
+      {32, 33, -21},    // one byte more
+      {1024, 1024, 0},  // a full flash page
+      {32, 5, 0},       // shorter than expected: fine
   };
   for (const auto& c : cases) {
     answer_with(0x40, c.answered);
@@ -206,8 +206,10 @@ TEST_F(Transaction, ConcurrentCallersGetTheirOwnReplies) {
         Frame f(0x50);
         const std::uint32_t tag = static_cast<std::uint32_t>(t << 16 | i);
         f.put32(0, tag);
-        if (f.exchange(4, 4, host(), port()) != 0) ++failures;
-        else if (f.get32(0) != tag) ++mismatches;
+        if (f.exchange(4, 4, host(), port()) != 0)
+          ++failures;
+        else if (f.get32(0) != tag)
+          ++mismatches;
       }
     });
   }
