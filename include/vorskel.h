@@ -89,6 +89,23 @@ VORSKEL_API void VORSKEL_CALL Ferrin_BindPort(int commandPort, int watchPort);
 
 /* ---- checksums and text codecs ------------------------------------------------------ */
 
+/* CRC-16 of the command frames (generator 0x1021, initial 0, not reflected; "123456789"
+ * gives 0x31C3) over length bytes of data. Note the length comes first. 0 for length 0. */
+VORSKEL_API unsigned short VORSKEL_CALL CalculateCRC16(int length, const unsigned char* data);
+
+/* CRC-8 (generator 0x31, initial 0, not reflected; "123456789" gives 0xA2). */
+VORSKEL_API unsigned char VORSKEL_CALL CalculateCRC8(int length, const unsigned char* data);
+
+/* Hexadecimal text to bytes: count characters (case-insensitive; others count as 0) become
+ * count / 2 bytes in out. "1a2B3c4D", 8 gives 1A 2B 3C 4D. No terminator is written. */
+VORSKEL_API void VORSKEL_CALL bcd(const char* text, unsigned char* out, int count);
+
+/* The 6-byte key of one card from its 4-byte serial and a 6-byte base key:
+ * out[i] = ~(key[i] ^ serial[i]) for i < 4, out[4] = ~(serial[0] ^ serial[1] ^ key[4]),
+ * out[5] = ~(serial[2] ^ serial[3] ^ key[5]). */
+VORSKEL_API void VORSKEL_CALL _calc_psw(const unsigned char* serial, const unsigned char* key,
+                                        unsigned char* out);
+
 /* ---- main terminal: simple commands, parameters, time tables and messages ----------- */
 
 /* Sets the terminal's clock to the PC's local time (command 3; payload second, minute, hour,

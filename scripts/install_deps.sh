@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and tests with (idempotent).
 set -euo pipefail
-packages=(cmake make g++ python3 libgtest-dev libgmock-dev googletest libbenchmark-dev)
+packages=(cmake make g++ python3 libgtest-dev libgmock-dev googletest libbenchmark-dev
+  opencc libopencc-data)  # opencc: inputs of the Big5-to-GB2312 table generator
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -100,8 +100,14 @@ class Model {
   std::unordered_map<std::type_index, std::shared_ptr<void>> parts_;
 };
 
-// Builds a model by name ("vorsk", ...); nullptr for an unknown name.
+// Builds a model by name ("vorsk", "echo", ...) with every family registered for it;
+// nullptr for an unknown name.
 std::unique_ptr<Model> make_model(const std::string& name);
 std::vector<std::string> model_names();
+
+// Registers a family of command handlers for a model; a model's families install in
+// ascending order. Each family file registers itself from a static initialiser:
+//   static const bool registered = register_family("vorsk", 30, install_flash);
+bool register_family(const char* model, int order, void (*install)(Model&));
 
 }  // namespace vorskel::sim

@@ -48,3 +48,9 @@ void install_terminal_basics(Model& m) {
 }
 
 }  // namespace vorskel::sim
+
+namespace vorskel::sim {
+namespace {
+const bool registered = register_family("vorsk", 10, install_terminal_basics);
+}
+}  // namespace vorskel::sim

@@ -31,6 +31,6 @@ struct FlashAreas {
 // Bytes [address, address + n) of an area, 0xFF beyond its end (erased flash).
 Bytes read_area(const Bytes& area, std::uint32_t address, std::size_t n);
 
-void install_terminal_basics(Model& m);
+void install_terminal_basics(Model& m);  // clock, counters, page reads
 
 }  // namespace vorskel::sim
