@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all build test run clean format
+.PHONY: all build test run clean format asan tsan fuzz fuzz-short
 
 all: build
 
@@ -19,6 +19,25 @@ test: build
 
 run: build
 	scripts/run_demo.sh $(BUILD)
+
+# The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, and under
+# ThreadSanitizer.
+asan:
+	cmake -S . -B build-asan -DVORSKEL_SANITIZE=address,undefined -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build-asan -j $(JOBS)
+	ctest --test-dir build-asan -j $(JOBS) --output-on-failure
+
+tsan:
+	cmake -S . -B build-tsan -DVORSKEL_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build-tsan -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -j $(JOBS) --output-on-failure
+
+FUZZ_SECONDS ?= 60
+fuzz:
+	scripts/run_fuzz.sh $(FUZZ_SECONDS)
+
+fuzz-short:
+	scripts/run_fuzz.sh 10
 
 format:
 	git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format -i

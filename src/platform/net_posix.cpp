@@ -100,10 +100,16 @@ int pending_bytes(SocketHandle s) {
   return (p.revents & POLLIN) != 0 ? 1 : 0;
 }
 
+bool wake_receivers(SocketHandle s) {
+  if (s == kInvalidSocket) return false;
+  // close() alone does not wake a thread blocked in recvfrom on Linux; shutdown does (it
+  // reports ENOTCONN for an unconnected datagram socket, but wakes the waiters all the same).
+  ::shutdown(fd_of(s), SHUT_RDWR);
+  return true;
+}
+
 int close_socket(SocketHandle s) {
   if (s == kInvalidSocket) return -1;
-  // close() alone does not wake a thread blocked in recvfrom on Linux; shutdown does.
-  ::shutdown(fd_of(s), SHUT_RDWR);
   return ::close(fd_of(s)) == 0 ? 0 : -1;
 }
 

@@ -105,6 +105,10 @@ int pending_bytes(SocketHandle s) {
   return r > 0 ? 1 : 0;
 }
 
+bool wake_receivers(SocketHandle) {
+  return false;
+}  // closesocket wakes them
+
 int close_socket(SocketHandle s) {
   if (s == kInvalidSocket) return -1;
   return ::closesocket(sock_of(s)) == 0 ? 0 : -1;

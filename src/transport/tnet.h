@@ -39,11 +39,14 @@ class TNet {
   int Close();
 
   bool HoldsSocket() const { return held_.load(std::memory_order_acquire); }
-  int LocalPort() const;  // port the socket is bound to, 0 if none
+  int LocalPort();  // port the socket is bound to, 0 if none
 
  private:
+  class Use;  // marks a socket operation under way, so Close can wait for it to leave
+
   std::atomic<platform::SocketHandle> socket_{platform::kInvalidSocket};
   std::atomic<bool> held_{false};
+  std::atomic<int> users_{0};
 };
 
 }  // namespace vorskel
