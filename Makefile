@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all build test run clean format asan tsan fuzz fuzz-short
+.PHONY: all build test run clean format asan tsan fuzz fuzz-short bench
 
 all: build
 
@@ -31,6 +31,9 @@ tsan:
 	cmake -S . -B build-tsan -DVORSKEL_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build-tsan -j $(JOBS)
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -j $(JOBS) --output-on-failure
+
+bench: build
+	$(BUILD)/bench/vorskel-bench
 
 FUZZ_SECONDS ?= 60
 fuzz:
