@@ -11,7 +11,9 @@ std::atomic<long long> g_allocations{0};
 }
 
 namespace vorskel::bench {
-long long allocations() { return g_allocations.load(std::memory_order_relaxed); }
+long long allocations() {
+  return g_allocations.load(std::memory_order_relaxed);
+}
 }  // namespace vorskel::bench
 
 void* operator new(std::size_t n) {
@@ -24,10 +26,18 @@ void* operator new[](std::size_t n) {
   if (void* p = std::malloc(n ? n : 1)) return p;
   throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
 
 extern "C" void* __libc_malloc(std::size_t);
 extern "C" void* malloc(std::size_t n) {

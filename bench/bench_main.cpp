@@ -28,7 +28,9 @@ std::vector<std::unique_ptr<SimProcess>>& terminals() {
   static std::vector<std::unique_ptr<SimProcess>> sims;
   return sims;
 }
-int terminal_port(int i) { return terminals()[static_cast<std::size_t>(i)]->port(); }
+int terminal_port(int i) {
+  return terminals()[static_cast<std::size_t>(i)]->port();
+}
 
 // The record-total query as the library frames it: CRC-16 low byte first, code 11.
 const std::uint8_t kGetTotalFrame[] = {0x6B, 0xB1, 0x0B};
@@ -110,12 +112,15 @@ int main(int argc, char** argv) {
 
   const double raw = rate_of(reporter.rates, "BM_RawTransaction");
   const double lib = rate_of(reporter.rates, "BM_LibraryTransaction/");
-  const double lib4 = rate_of(reporter.rates, "BM_LibraryTransaction/repeats:5/real_time/threads:4");
+  const double lib4 =
+      rate_of(reporter.rates, "BM_LibraryTransaction/repeats:5/real_time/threads:4");
   std::printf("\nratios of medians:\n");
-  std::printf("  transaction rate, library / raw:            %.3f  (%.0f vs %.0f per s; goal >= 0.9)\n",
-              raw > 0 ? lib / raw : 0, lib, raw);
-  std::printf("  4 threads on 4 terminals / 1 thread:         %.3f  (%.0f vs %.0f per s; goal ~1)\n",
-              lib > 0 ? lib4 / lib : 0, lib4, lib);
+  std::printf(
+      "  transaction rate, library / raw:            %.3f  (%.0f vs %.0f per s; goal >= 0.9)\n",
+      raw > 0 ? lib / raw : 0, lib, raw);
+  std::printf(
+      "  4 threads on 4 terminals / 1 thread:         %.3f  (%.0f vs %.0f per s; goal ~1)\n",
+      lib > 0 ? lib4 / lib : 0, lib4, lib);
   std::printf("  heap allocations per transaction:            %.3f  (goal 0)\n",
               rate_of(reporter.allocs, "BM_LibraryTransaction/"));
   Vorsk_CloseSocket();

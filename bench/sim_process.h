@@ -23,8 +23,8 @@ class SimProcess {
     if (::mkdtemp(tmpl) == nullptr) throw std::runtime_error("mkdtemp failed");
     dir_ = tmpl;
     const std::string port_file = dir_ + "/port";
-    std::vector<std::string> args = {VORSKEL_SIM_PATH, "--port", "0", "--port-file", port_file,
-                                     "--duration-s", "600", "--quiet-requests"};
+    std::vector<std::string> args = {VORSKEL_SIM_PATH, "--port",       "0",   "--port-file",
+                                     port_file,        "--duration-s", "600", "--quiet-requests"};
     args.insert(args.end(), extra_args.begin(), extra_args.end());
     pid_ = ::fork();
     if (pid_ == 0) {
