@@ -19,7 +19,6 @@ namespace {
 
 using sim::Bytes;
 using testing::request_hex;
-using testing::sent_hex;
 
 static_assert(sizeof(VorskCardOperation) == 152);
 static_assert(offsetof(VorskCardOperation, data) == 0);
@@ -76,11 +75,7 @@ TEST_F(CardReader, RequestsOnTheWire) {
   int count = 2000;
   VorskCardOperation op = record();
   const std::string operation = hex_run(0, 64);
-  struct Row {
-    const char* what;
-    std::function<int()> call;
-    std::string expected;
-  } rows[] = {
+  const std::vector<testing::WireRow> rows = {
       {"WriteIcBlock", [&] { return Vorsk_WriteIcBlock(block, serial, host(), port()); },
        request_hex(33, 72, {{0, hex_run(1, 16)}, {64, "DE AD BE EF CD AB"}})},
       {"StopWrite", [&] { return Vorsk_StopWrite(host(), port()); }, request_hex(34, 2, {})},
@@ -109,13 +104,7 @@ TEST_F(CardReader, RequestsOnTheWire) {
                     {76, operation},
                     {140, "45 23 03 00 B8 0B 00 00"}})},
   };
-  for (const auto& row : rows) {
-    sim().clear_requests();
-    EXPECT_EQ(row.call(), 0) << row.what;
-    const auto r = last_request();
-    EXPECT_TRUE(r.crc_ok) << row.what;
-    EXPECT_EQ(sent_hex(r), row.expected) << row.what;
-  }
+  testing::expect_wire(sim(), rows);
 }
 
 TEST_F(CardReader, BlockWriteAndStopResultFromTheStatusWord) {

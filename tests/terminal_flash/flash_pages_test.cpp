@@ -16,9 +16,7 @@ namespace vorskel {
 namespace {
 
 using sim::Bytes;
-using testing::Field;
 using testing::request_hex;
-using testing::sent_hex;
 
 class FlashPages : public testing::SimTest {
  protected:
@@ -39,11 +37,7 @@ TEST_F(FlashPages, RequestsOnTheWire) {
   const Bytes data = pattern(300, 0x10);
   unsigned char buf[600] = {};
   unsigned int a = 0, b = 0, rp[4], gp[3];
-  struct Row {
-    const char* what;
-    std::function<int()> call;
-    std::string expected;
-  } rows[] = {
+  const std::vector<testing::WireRow> rows = {
       {"RdFlash2", [&] { return Vorsk_RdFlash2(buf, 16, 0x12345, host(), port()); },
        request_hex(4, 4, {{0, "45 23 01 00"}})},
       {"RdFlash3", [&] { return Vorsk_RdFlash3(buf, 16, 0x7FE00, host(), port()); },
@@ -72,13 +66,7 @@ TEST_F(FlashPages, RequestsOnTheWire) {
          return request_hex(37, 512, {{0, "00 01 00 00 00 01 00 00"}, {8, payload}});
        }()},
   };
-  for (const auto& row : rows) {
-    sim().clear_requests();
-    EXPECT_EQ(row.call(), 0) << row.what;
-    const auto r = last_request();
-    EXPECT_TRUE(r.crc_ok) << row.what;
-    EXPECT_EQ(sent_hex(r), row.expected) << row.what;
-  }
+  testing::expect_wire(sim(), rows);
 }
 
 TEST_F(FlashPages, ReadCopiesAtMostOnePage) {

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,6 +35,24 @@ inline std::string request_hex(std::uint8_t code, std::size_t size,
 // The datagram without its checksum, for comparing with request_hex.
 inline std::string sent_hex(const sim::Request& r) {
   return hex(std::vector<std::uint8_t>(r.datagram.begin() + 2, r.datagram.end()));
+}
+
+// One export call and the request it must send, for tables of wire vectors.
+struct WireRow {
+  const char* what;
+  std::function<int()> call;  // succeeds against the simulated terminal
+  std::string expected;       // request_hex of the one datagram it sends
+};
+
+inline void expect_wire(sim::Simulator& terminal, const std::vector<WireRow>& rows) {
+  for (const auto& row : rows) {
+    terminal.clear_requests();
+    EXPECT_EQ(row.call(), 0) << row.what;
+    const auto sent = terminal.requests();  // recorded before the reply went out
+    ASSERT_EQ(sent.size(), 1u) << row.what;
+    EXPECT_TRUE(sent[0].crc_ok) << row.what;
+    EXPECT_EQ(sent_hex(sent[0]), row.expected) << row.what;
+  }
 }
 
 // Runs a test body in a fresh temporary directory, returning to the old one afterwards, so
