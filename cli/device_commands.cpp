@@ -30,8 +30,8 @@ void info(const Options& options, const std::string& address) {
   out.row({"record end", hex32(pointers[1])});
   out.row({"record area end", hex32(pointers[2])});
   out.row({"cycle byte", std::to_string(pointers[3])});
-  out.row({"registration pointers",
-           hex32(registrations[0]) + " " + hex32(registrations[1]) + " " + hex32(registrations[2])});
+  out.row({"registration pointers", hex32(registrations[0]) + " " + hex32(registrations[1]) + " " +
+                                        hex32(registrations[2])});
 }
 
 void time_set(const Options& options, const std::string& address) {

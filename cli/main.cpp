@@ -13,7 +13,8 @@ Action g_action;
 }
 
 void on_run(CLI::App* sub, const Options& options, Action action) {
-  sub->callback([&options, action] { g_action = [action, &options](const Options&) { action(options); }; });
+  sub->callback(
+      [&options, action] { g_action = [action, &options](const Options&) { action(options); }; });
 }
 
 }  // namespace vorskel::cli

@@ -29,7 +29,9 @@ RowWriter::RowWriter(Format format, std::vector<std::string> columns, std::FILE*
   }
 }
 
-RowWriter::~RowWriter() { finish(); }
+RowWriter::~RowWriter() {
+  finish();
+}
 
 void RowWriter::row(const std::vector<std::string>& values) {
   switch (format_) {

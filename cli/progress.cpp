@@ -12,7 +12,9 @@ Progress::Progress(std::string label, long expected_records)
       shown_(::isatty(STDERR_FILENO) == 1),
       started_(std::chrono::steady_clock::now()) {}
 
-Progress::~Progress() { done(); }
+Progress::~Progress() {
+  done();
+}
 
 void Progress::update(long pages, long records) {
   if (!shown_ || finished_) return;
@@ -30,8 +32,8 @@ void Progress::update(long pages, long records) {
     for (int i = 0; i < 20; ++i) bar[i] = i < filled ? '#' : '.';
     bar[20] = '\0';
   }
-  std::fprintf(stderr, "\r%s [%s] %ld pages, %ld/%ld records, %.0f rec/s%s   ", label_.c_str(),
-               bar, pages, records, expected_, rate, eta);
+  std::fprintf(stderr, "\r%s [%s] %ld pages, %ld/%ld records, %.0f rec/s%s   ", label_.c_str(), bar,
+               pages, records, expected_, rate, eta);
   std::fflush(stderr);
 }
 

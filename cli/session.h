@@ -9,7 +9,7 @@
 namespace vorskel::cli {
 
 struct Options {
-  int cmd_port = 0;    // 0: a free port of the system's choosing
+  int cmd_port = 0;  // 0: a free port of the system's choosing
   int watch_port = 0;
   std::string format = "table";
 };

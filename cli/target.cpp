@@ -18,7 +18,8 @@ Target parse_target(const std::string& text) {
       used = 0;
     }
     if (used != port.size() || value < 1 || value > 65535)
-      throw std::invalid_argument("bad port in '" + text + "' (expected HOST[:PORT], PORT 1-65535)");
+      throw std::invalid_argument("bad port in '" + text +
+                                  "' (expected HOST[:PORT], PORT 1-65535)");
     t.port = value;
   }
   if (t.host.empty()) throw std::invalid_argument("no host in '" + text + "'");

@@ -55,6 +55,19 @@ const Call kCalls[] = {
       Guarded<100> page;
       Vorsk_RdFlash3(page.data, 100, 0, kHost, kPort);
     },
+    [] {
+      Guarded<256> window;
+      Pirrel_ReadWriteFlash3st(window.data, 256, 0, 1, kHost, kPort);
+    },
+    [] {
+      Guarded<448> answer;
+      int n = 448;
+      Vorsk_WriteComC(nullptr, 0, answer.data, &n, kHost, kPort);
+    },
+    [] {
+      Guarded<sizeof(VorskCardOperation)> op;
+      Marn_Mf_Read(reinterpret_cast<VorskCardOperation*>(op.data), kHost, kPort);
+    },
 };
 
 }  // namespace
