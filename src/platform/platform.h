@@ -39,6 +39,11 @@ int send_datagram(SocketHandle s, const void* data, std::size_t length, const Ip
 // (which is consumed and lost).
 int receive_datagram(SocketHandle s, void* buffer, std::size_t room, Ipv4Address* from);
 
+inline constexpr int kNothingWaiting = -2;
+// As receive_datagram, but returns kNothingWaiting at once when no datagram waits (an empty
+// datagram that waits is received and gives 0).
+int receive_waiting_datagram(SocketHandle s, void* buffer, std::size_t room, Ipv4Address* from);
+
 // Bytes readable without blocking; -1 on failure. A waiting empty datagram reports 1 so a
 // caller that drains "while pending > 0" also discards it.
 int pending_bytes(SocketHandle s);

@@ -98,6 +98,13 @@ int TNet::ReceiveFrom(void* buffer, int room, char* senderText, int* senderPort)
   return n;
 }
 
+int TNet::ReceiveWaiting(void* buffer, int room) {
+  Use use(*this);
+  if (!use.held() || room < 0) return -1;
+  return platform::receive_waiting_datagram(use.socket(), buffer, static_cast<std::size_t>(room),
+                                            nullptr);
+}
+
 int TNet::SetReceiveTimeout(int milliseconds) {
   Use use(*this);
   if (!use.held()) return -1;

@@ -17,10 +17,14 @@ constexpr int kMaxDrained = 4096;
 
 std::atomic<ReplySource*> reply_source{nullptr};
 
+// Throws away every datagram already waiting (stale replies to timed-out exchanges, empty
+// datagrams, strangers' traffic), so none can be taken for the reply to this request. A
+// receive that only takes what waits asks the system once when nothing does.
 void drain(TNet& endpoint) {
   std::uint8_t scratch[kDrainRoom];
-  for (int i = 0; i < kMaxDrained && endpoint.PendingBytes() > 0; ++i) {
-    const int n = endpoint.ReceiveFrom(scratch, sizeof scratch, nullptr, nullptr);
+  for (int i = 0; i < kMaxDrained; ++i) {
+    const int n = endpoint.ReceiveWaiting(scratch, sizeof scratch);
+    if (n == platform::kNothingWaiting || (n < 0 && endpoint.PendingBytes() <= 0)) return;
     if (n >= 0) notify_wire(WireDirection::kDiscarded, scratch, static_cast<std::size_t>(n), "", 0);
   }
 }
