@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all build test run clean format asan tsan fuzz fuzz-short bench
+.PHONY: all build test run clean format asan tsan fuzz fuzz-short bench soak
 
 all: build
 
@@ -34,6 +34,10 @@ tsan:
 
 bench: build
 	$(BUILD)/bench/vorskel-bench
+
+# One million transactions; memory, descriptors and threads before and after.
+soak: build
+	$(BUILD)/bench/vorskel-soak 1000000
 
 FUZZ_SECONDS ?= 60
 fuzz:
