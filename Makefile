@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all build test run clean format asan tsan fuzz fuzz-short bench soak
+.PHONY: all build test run clean format asan tsan fuzz fuzz-short bench soak memcheck
 
 all: build
 
@@ -38,6 +38,16 @@ bench: build
 # One million transactions; memory, descriptors and threads before and after.
 soak: build
 	$(BUILD)/bench/vorskel-soak 1000000
+
+# Every test program under valgrind memcheck (tests that time real time-outs are skipped:
+# valgrind's slowness would make them measure valgrind).
+memcheck: build
+	@set -e; for t in $(BUILD)/tests/test_*; do \
+	  echo "memcheck: $$t"; \
+	  valgrind -q --error-exitcode=9 --leak-check=full $$t \
+	    --gtest_filter='-*SixSeconds*:*TimeOut*:*Timeout*:*Timing*' > $(BUILD)/memcheck.log 2>&1 \
+	    || { tail -50 $(BUILD)/memcheck.log; exit 1; }; \
+	done; echo "memcheck: clean"
 
 FUZZ_SECONDS ?= 60
 fuzz:
