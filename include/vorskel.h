@@ -108,9 +108,241 @@ VORSKEL_API void VORSKEL_CALL _calc_psw(const unsigned char* serial, const unsig
 
 /* ---- main terminal: simple commands, parameters, time tables and messages ----------- */
 
+/* Unless a comment says otherwise, each of these sends one command and returns the
+ * transaction result (0, -20, -21, -22); the reply is checked only for its command code, so a
+ * terminal that ignores a value still gives 0. Inputs marked "required" that are null give -1
+ * without sending anything. Numbers travel little-endian. */
+
+/* Caller structures. Their sizes and offsets are fixed (checked when the library builds). */
+
+/* One time point of a time table or the alarm clock. */
+typedef struct VorskTimePoint {
+  int hour;   /* 0..23 (only the low byte travels) */
+  int minute; /* 0..59 */
+} VorskTimePoint;
+
+/* A daily time table or the alarm clock: 16 time points, then two header values (136 bytes).
+ * Travels as 34 bytes: hour, minute of each point, then the two header values' low bytes. */
+typedef struct VorskTimeTable {
+  VorskTimePoint point[16]; /* offset 0 */
+  int header1;              /* offset 128 */
+  int header2;              /* offset 132 */
+} VorskTimeTable;
+
+/* The two 6-byte card keys, passed by value to Vorsk_MifarePsw and Vorsk_SetOldPSW (12 bytes). */
+typedef struct VorskCardKeys {
+  unsigned char keyA[6]; /* offset 0 */
+  unsigned char keyB[6]; /* offset 6 */
+} VorskCardKeys;
+
+/* Card-key record for Vorsk_MifarePsw_Ptr (20 bytes). */
+typedef struct VorskCardKeyRecord {
+  int numberA;           /* offset 0; low byte used */
+  int numberB;           /* offset 4; low byte used */
+  unsigned char keyA[6]; /* offset 8 */
+  unsigned char keyB[6]; /* offset 14 */
+} VorskCardKeyRecord;
+
+/* Card-key report filled by Vorsk_Read_SystemParameter (32 bytes). */
+typedef struct VorskCardKeyReport {
+  int numberA;   /* offset 0; the terminal's byte, sign-extended */
+  char keyA[12]; /* offset 4; 12 upper-case hexadecimal characters, no terminator */
+  int numberB;   /* offset 16 */
+  char keyB[12]; /* offset 20 */
+} VorskCardKeyReport;
+
+/* Text record of Vorsk_LateMessage, passed by value (68 bytes): the first 64 are the text. */
+typedef struct VorskLateText {
+  char text[64];          /* offset 0; zero-terminated unless all 64 are used */
+  unsigned char spare[4]; /* offset 64; not sent */
+} VorskLateText;
+
+/* -- simple commands -- */
+
 /* Sets the terminal's clock to the PC's local time (command 3; payload second, minute, hour,
- * day, month, year - 1900, weekday with 0 = Sunday). Returns the transaction result. */
+ * day, month, year - 1900, weekday with 0 = Sunday). */
 VORSKEL_API int VORSKEL_CALL Vorsk_SetTime(const char* host, int port);
+
+/* Restarts the terminal (command 2, no payload: the datagram 42 20 02). */
+VORSKEL_API int VORSKEL_CALL Vorsk_Reset(const char* host, int port);
+
+/* Restores the terminal's factory parameters (command 22, no payload). */
+VORSKEL_API int VORSKEL_CALL Vorsk_InitParameter(const char* host, int port);
+
+/* Clears stored data (command 15 with sub-command 1: records; 2: records back to the zero
+ * point; 3: card registrations). */
+VORSKEL_API int VORSKEL_CALL Vorsk_ClearRecord(const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_ClearRecordZeroPoint(const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_ClearRegistry(const char* host, int port);
+
+/* One-byte settings: value's low 8 bits sent as they are. Beep command 58, SetLanguage 16,
+ * EN_DisplayName 176, SET_DeviceType 177, SET_ConsumeType 178, SET_Inter_Base 179, EN_Print
+ * 182, DisableRelay 60 (which accepts a reply of up to 131 payload bytes). */
+VORSKEL_API int VORSKEL_CALL Vorsk_Beep(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_SetLanguage(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_EN_DisplayName(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_SET_DeviceType(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_SET_ConsumeType(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_SET_Inter_Base(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_EN_Print(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_DisableRelay(int value, const char* host, int port);
+
+/* Switches: 1 is sent for any non-zero value, else 0. ID_Mode command 23, BackLight 32. */
+VORSKEL_API int VORSKEL_CALL Vorsk_ID_Mode(int on, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_BackLight(int on, const char* host, int port);
+
+/* Relay times (command 17): two bytes, each value above 255 sent as 255. */
+VORSKEL_API int VORSKEL_CALL Vorsk_SetRelayTimeOut(int first, int second, const char* host,
+                                                   int port);
+
+/* Interval in minutes (command 19): 16 bits, a value above 1440 sent as 1440. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Interval(int minutes, const char* host, int port);
+
+/* Keypad password (command 20): the text's first characters, at most 8, no terminator; the
+ * request is exactly that long. -1 without sending for an empty or null text. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Kbpsw(const char* password, const char* host, int port);
+
+/* Sends 16 bytes as given (command 36; bytes16 required). */
+VORSKEL_API int VORSKEL_CALL Vorsk_Money(const unsigned char* bytes16, const char* host, int port);
+
+/* Sends the 8-byte master card number as given (command 180; card8 required). */
+VORSKEL_API int VORSKEL_CALL Vorsk_SET_MasterCard(const unsigned char* card8, const char* host,
+                                                  int port);
+
+/* The consumption server's address (command 145): the dotted IPv4 text's four bytes in network
+ * order (192.168.1.2 goes as C0 A8 01 02); a text that does not parse goes as FF FF FF FF.
+ * address required. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Comsume_Server(const char* address, const char* host, int port);
+
+/* The server the terminal reports to (command 59): the address text's first 15 characters,
+ * zero-padded, and the 16-bit number at payload [20..21]. address required. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Server(const char* address, int number, const char* host,
+                                          int port);
+
+/* -- device parameters and identity -- */
+
+/* Stores the identity text (its first 8 characters, zero-padded) and the device byte
+ * (command 8); the _Ex form also the 32-bit device value. identity required. */
+VORSKEL_API int VORSKEL_CALL Vorsk_SetDevice(const char* identity, int device, const char* host,
+                                             int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_SetDevice_Ex(const char* identity, int device, int value,
+                                                const char* host, int port);
+
+/* Reads the identity (command 9). On 0: identity gets the text up to its first zero, at most 8
+ * characters and no terminator (zero the buffer first); device gets the device byte
+ * sign-extended; value (the _Ex form) the 32-bit device value. Outputs are written only on 0;
+ * a null output is skipped. */
+VORSKEL_API int VORSKEL_CALL Vorsk_GetDevice(char* identity, int* device, const char* host,
+                                             int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_GetDevice_Ex(char* identity, int* device, int* value,
+                                                const char* host, int port);
+
+/* Stores the work-area byte (command 64; the terminal answers with no payload). */
+VORSKEL_API int VORSKEL_CALL Vorsk_SetWorkArea(int value, const char* host, int port);
+
+/* Reads the firmware version text (command 10). On 0 copies it up to its first zero, at most
+ * 128 characters and no terminator, into text (room for 128 bytes). */
+VORSKEL_API int VORSKEL_CALL Vorsk_Version(char* text, const char* host, int port);
+
+/* Network addresses (command 1): four zero-terminated texts of at most 19 characters in
+ * 20-byte fields, in argument order. The first three are required; a null fourth leaves its
+ * field zero. */
+VORSKEL_API int VORSKEL_CALL Vorsk_IpConfig(const char* address1, const char* address2,
+                                            const char* address3, const char* address4,
+                                            const char* host, int port);
+
+/* The two greeting texts (command 7): 16-byte fields, each text cut to 16 bytes and converted
+ * from traditional to simplified Chinese on traditional-Chinese systems. -1 without sending if
+ * either is null. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Logo(const char* first, const char* second, const char* host,
+                                        int port);
+
+/* Card keys for contactless cards (command 6; SetOldPSW command 122): the 16-byte card-key
+ * block numberA, keyA, numberB, keyB and their CRC-16 (low byte first). The _Ptr form takes
+ * the same values from a record (required) and sends the identical command. */
+VORSKEL_API int VORSKEL_CALL Vorsk_MifarePsw(int numberA, int numberB, VorskCardKeys keys,
+                                             const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_MifarePsw_Ptr(const VorskCardKeyRecord* record, const char* host,
+                                                 int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_SetOldPSW(int numberA, int numberB, VorskCardKeys keys,
+                                             const char* host, int port);
+
+/* The other-settings buffer (command 28; buffer12 required, 12 bytes). write non-zero sends
+ * buffer bytes 0-10 to the terminal; write 0 reads them: on 0, buffer bytes 0-10 get the
+ * terminal's and byte 11 becomes 0. */
+VORSKEL_API int VORSKEL_CALL Vorsk_OtherSet(unsigned char* buffer12, int write, const char* host,
+                                            int port);
+
+/* Stores the door password (command 40, 32 bits). */
+VORSKEL_API int VORSKEL_CALL Vorsk_SetOpenDoorPassword(int password, const char* host, int port);
+
+/* Sends a door password typed as decimal text with a 16-bit number (command 52). -1 without
+ * sending if the text's value is 0 (empty, non-numeric or null text included); else the
+ * transaction error, or on 0 the terminal's signed 16-bit status. */
+VORSKEL_API int VORSKEL_CALL Vorsk_OpenDoorPassword(const char* password, int number,
+                                                    const char* host, int port);
+
+/* Reads the system parameters (command 27). On 0: blockA (80 bytes) gets the first block,
+ * keys the card-key settings, blockB (66 bytes) the second block with its two 16-bit numbers
+ * at offsets 62 and 64 (byte 61 repeats the low byte of the first). A null output is skipped;
+ * nothing is written on failure. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Read_SystemParameter(unsigned char* blockA,
+                                                        VorskCardKeyReport* keys,
+                                                        unsigned char* blockB, const char* host,
+                                                        int port);
+
+/* -- time tables, alarm clock, relay and display messages -- */
+
+/* Daily time table (SetTimeTable command 13) and alarm clock (SetAlarmClock command 25, whose
+ * header value 2 always travels as 0). table required. */
+VORSKEL_API int VORSKEL_CALL Vorsk_SetTimeTable(const VorskTimeTable* table, const char* host,
+                                                int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_SetAlarmClock(const VorskTimeTable* table, const char* host,
+                                                 int port);
+
+/* Reads the time table (command 14) or alarm clock (command 24) named by table's header
+ * values. On 0 fills table: the header values from the reply (the alarm clock's header value 2
+ * becomes 0), hours above 23 and minutes above 59 as 0. table required; untouched on failure. */
+VORSKEL_API int VORSKEL_CALL Vorsk_GetTimeTable(VorskTimeTable* table, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_GetAlarmClock(VorskTimeTable* table, const char* host, int port);
+
+/* Opens the relays (command 26): a flag byte for each. */
+VORSKEL_API int VORSKEL_CALL Vorsk_OpenRelay(int first, int second, const char* host, int port);
+
+/* A meal period (command 31): the period number (above 3 sent as 3) and four byte values. */
+VORSKEL_API int VORSKEL_CALL Vorsk_RepastTime(unsigned int period, int value1, int value2,
+                                              int value3, int value4, const char* host, int port);
+
+/* Puts length bytes of text (at most 16, converted as for Vorsk_Logo) at line 1-4 and column
+ * 1-16 of the display for duration (above 100000 sent as 100000); other lines and columns go
+ * as 1 (command 51). -1 without sending if length is 0 or less or text is null. */
+VORSKEL_API int VORSKEL_CALL Vorsk_RealLineMessage(const char* text, int length, int duration,
+                                                   int line, int column, const char* host,
+                                                   int port);
+
+/* A full-screen message of 64 bytes (command 29): the value, then the text's first length
+ * bytes (at most 64, converted), padded with spaces after the text. -1 without sending if
+ * length is 0 or less or text is null. */
+VORSKEL_API int VORSKEL_CALL Vorsk_RealMessage(const char* text, int length, int value,
+                                               const char* host, int port);
+
+/* A message of up to 384 bytes (command 29): the value, then count bytes (at most 384,
+ * converted, zero bytes sent as spaces); the request is count + 4 bytes. -1 without sending
+ * if count is 0 or less or bytes is null. */
+VORSKEL_API int VORSKEL_CALL Vorsk_RealMessageEx(const unsigned char* bytes, int count, int value,
+                                                 const char* host, int port);
+
+/* A fixed-layout message (command 30): kind (above 2 sent as 2), the record's 64-byte text
+ * padded with spaces after its end (never converted), the two values and four bytes. */
+VORSKEL_API int VORSKEL_CALL Vorsk_LateMessage(unsigned int kind, int value1, int value2, int byte1,
+                                               int byte2, int byte3, int byte4, VorskLateText text,
+                                               const char* host, int port);
+
+/* A short outgoing message (command 39): the 16-bit number and the text's first 16
+ * characters. The transaction error, or on 0 the terminal's signed 16-bit status; -1 without
+ * sending if text is null. */
+VORSKEL_API int VORSKEL_CALL Vorsk_OutGoMessage(const char* text, int number, const char* host,
+                                                int port);
 
 /* ---- main terminal: flash pages, record counters, card blocks ----------------------- */
 
