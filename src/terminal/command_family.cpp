@@ -29,13 +29,12 @@ void put_clock(Frame& f, int off) {
   f.put8(off + 3, static_cast<std::uint32_t>(now.day));
   f.put8(off + 4, static_cast<std::uint32_t>(now.month));
   f.put8(off + 5, static_cast<std::uint32_t>(now.year - 1900));  // 2009 travels as 109
-  f.put8(off + 6, static_cast<std::uint32_t>(now.weekday));       // 0 = Sunday
+  f.put8(off + 6, static_cast<std::uint32_t>(now.weekday));      // 0 = Sunday
 }
 
 void put_ipv4(Frame& f, int off, const char* text) {
   std::uint32_t addr_be = 0;
-  std::uint8_t bytes[4] = {kUnparsedAddress, kUnparsedAddress, kUnparsedAddress,
-                           kUnparsedAddress};
+  std::uint8_t bytes[4] = {kUnparsedAddress, kUnparsedAddress, kUnparsedAddress, kUnparsedAddress};
   if (platform::parse_dotted_ipv4(text, &addr_be)) std::memcpy(bytes, &addr_be, 4);
   f.put_bytes(off, bytes, 4);
 }
@@ -175,8 +174,7 @@ int run(const Command& c, const char* host, int port, std::initializer_list<Arg>
   return result;
 }
 
-int put_display_text(Frame& f, int off, int width, const std::uint8_t* src, int n,
-                     int readable) {
+int put_display_text(Frame& f, int off, int width, const std::uint8_t* src, int n, int readable) {
   if (n > width) n = width;
   if (n <= 0) return 0;
   // The conversion may read the byte after the last one and write one byte more: work on a

@@ -50,11 +50,11 @@ enum class Op : std::uint8_t {
   kPositive,      // no bytes: refused unless the argument is above 0
   kFill,          // a layout of its own (fill)
   // reply fields, read only when the transaction returned 0
-  kGetText,       // the reply's text up to its first zero, at most width bytes, no terminator
-  kGetSignedByte, // int out := the reply byte, sign-extended
-  kGetU32,        // 32-bit out := [off..off+3]
-  kGetStatus16,   // the export's result := [off..off+1] as a signed 16-bit number
-  kDecode,        // a reply layout of its own (decode)
+  kGetText,        // the reply's text up to its first zero, at most width bytes, no terminator
+  kGetSignedByte,  // int out := the reply byte, sign-extended
+  kGetU32,         // 32-bit out := [off..off+3]
+  kGetStatus16,    // the export's result := [off..off+1] as a signed 16-bit number
+  kDecode,         // a reply layout of its own (decode)
 };
 
 // A custom request layout: returns the payload length it produced (used by sized commands)
@@ -72,8 +72,8 @@ struct Field {
   Decode decode = nullptr;
 };
 
-inline constexpr int kArg0 = 0, kArg1 = 1, kArg2 = 2, kArg3 = 3, kArg4 = 4, kArg5 = 5,
-                     kArg6 = 6, kArg7 = 7;
+inline constexpr int kArg0 = 0, kArg1 = 1, kArg2 = 2, kArg3 = 3, kArg4 = 4, kArg5 = 5, kArg6 = 6,
+                     kArg7 = 7;
 
 // sendLen / replyLen of a command whose length is its payload's (a text, a message).
 inline constexpr int kSized = -1;

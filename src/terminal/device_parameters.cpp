@@ -107,12 +107,12 @@ void system_parameters(const Frame& f, const Arg* a) {
   }
 }
 
-constexpr Command kSetDevice = command(0x08, kIdentityReply, kIdentityReply,
-                                       text_at(0, kIdentityChars, kArg0),
-                                       byte_at(kDeviceByteAt, kArg1));
-constexpr Command kSetDeviceEx = command(
-    0x08, kIdentityReply, kIdentityReply, text_at(0, kIdentityChars, kArg0),
-    byte_at(kDeviceByteAt, kArg1), u32_at(kDeviceValueAt, kArg2));
+constexpr Command kSetDevice =
+    command(0x08, kIdentityReply, kIdentityReply, text_at(0, kIdentityChars, kArg0),
+            byte_at(kDeviceByteAt, kArg1));
+constexpr Command kSetDeviceEx =
+    command(0x08, kIdentityReply, kIdentityReply, text_at(0, kIdentityChars, kArg0),
+            byte_at(kDeviceByteAt, kArg1), u32_at(kDeviceValueAt, kArg2));
 constexpr Command kGetDevice = command(0x09, 0, kIdentityReply, get_text(0, kIdentityChars, kArg0),
                                        get_signed_byte(kDeviceByteAt, kArg1));
 constexpr Command kGetDeviceEx =
@@ -120,22 +120,24 @@ constexpr Command kGetDeviceEx =
             get_signed_byte(kDeviceByteAt, kArg1), get_u32(kDeviceValueAt, kArg2));
 constexpr Command kSetWorkArea = command(0x40, 1, 0, byte_at(0, kArg0));
 constexpr Command kVersion = command(0x0A, 0, kVersionChars, get_text(0, kVersionChars, kArg0));
-constexpr Command kIpConfig = command(
-    0x01, 4 * kAddressField, 4 * kAddressField, text_at(0 * kAddressField, kAddressChars, kArg0),
-    text_at(1 * kAddressField, kAddressChars, kArg1),
-    text_at(2 * kAddressField, kAddressChars, kArg2),
-    optional_text_at(3 * kAddressField, kAddressChars, kArg3));
-constexpr Command kLogo = command(0x07, 2 * kGreetingField, 2 * kGreetingField,
-                                  layout(greeting_texts));
-constexpr Command kMifarePsw = command(0x06, kKeyBlockBytes, kKeyBlockBytes, layout(card_key_block));
-constexpr Command kSetOldPsw = command(0x7A, kKeyBlockBytes, kKeyBlockBytes, layout(card_key_block));
-constexpr Command kOtherSet = command(0x1C, kOtherSetBytes, kOtherSetBytes,
-                                      layout(other_settings_request),
-                                      decoded_by(other_settings_reply));
+constexpr Command kIpConfig = command(0x01, 4 * kAddressField, 4 * kAddressField,
+                                      text_at(0 * kAddressField, kAddressChars, kArg0),
+                                      text_at(1 * kAddressField, kAddressChars, kArg1),
+                                      text_at(2 * kAddressField, kAddressChars, kArg2),
+                                      optional_text_at(3 * kAddressField, kAddressChars, kArg3));
+constexpr Command kLogo =
+    command(0x07, 2 * kGreetingField, 2 * kGreetingField, layout(greeting_texts));
+constexpr Command kMifarePsw =
+    command(0x06, kKeyBlockBytes, kKeyBlockBytes, layout(card_key_block));
+constexpr Command kSetOldPsw =
+    command(0x7A, kKeyBlockBytes, kKeyBlockBytes, layout(card_key_block));
+constexpr Command kOtherSet =
+    command(0x1C, kOtherSetBytes, kOtherSetBytes, layout(other_settings_request),
+            decoded_by(other_settings_reply));
 constexpr Command kSetOpenDoorPassword = command(0x28, 4, 4, u32_at(0, kArg0));
-constexpr Command kOpenDoorPassword = command(0x34, kDoorPasswordLen, kDoorPasswordLen,
-                                              u16_at(0, kArg1), decimal_at(4, kArg0),
-                                              status16_at(2));
+constexpr Command kOpenDoorPassword =
+    command(0x34, kDoorPasswordLen, kDoorPasswordLen, u16_at(0, kArg1), decimal_at(4, kArg0),
+            status16_at(2));
 constexpr Command kReadSystemParameter =
     command(0x1B, 0, kSystemParameterReply, decoded_by(system_parameters));
 
@@ -182,8 +184,8 @@ VORSKEL_API int VORSKEL_CALL Vorsk_MifarePsw(int numberA, int numberB, VorskCard
                                              const char* host, int port) {
   return run(f::kMifarePsw, host, port, {numberA, numberB, &keys});
 }
-VORSKEL_API int VORSKEL_CALL Vorsk_MifarePsw_Ptr(const VorskCardKeyRecord* record,
-                                                 const char* host, int port) {
+VORSKEL_API int VORSKEL_CALL Vorsk_MifarePsw_Ptr(const VorskCardKeyRecord* record, const char* host,
+                                                 int port) {
   if (record == nullptr) return f::kRefused;
   VorskCardKeys keys;
   std::memcpy(keys.keyA, record->keyA, sizeof keys.keyA);
@@ -198,8 +200,7 @@ VORSKEL_API int VORSKEL_CALL Vorsk_OtherSet(unsigned char* buffer12, int write, 
                                             int port) {
   return run(f::kOtherSet, host, port, {buffer12, write});
 }
-VORSKEL_API int VORSKEL_CALL Vorsk_SetOpenDoorPassword(int password, const char* host,
-                                                       int port) {
+VORSKEL_API int VORSKEL_CALL Vorsk_SetOpenDoorPassword(int password, const char* host, int port) {
   return run(f::kSetOpenDoorPassword, host, port, {password});
 }
 VORSKEL_API int VORSKEL_CALL Vorsk_OpenDoorPassword(const char* password, int number,

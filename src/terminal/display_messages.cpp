@@ -93,9 +93,9 @@ int late_text(Frame& f, const Arg* a) {
 constexpr Command kRealLineMessage =
     command(0x33, 30, 30, positive(kArg1), one_to(0, kArg3, kLines), one_to(2, kArg4, kColumns),
             at_most16(4, kArg1, kLineChars), layout(line_text), at_most32(26, kArg2, kMaxDuration));
-constexpr Command kRealMessage = command(0x1D, kScreenTextAt + kScreenChars,
-                                         kScreenTextAt + kScreenChars, positive(kArg1),
-                                         u32_at(0, kArg2), layout(screen_text));
+constexpr Command kRealMessage =
+    command(0x1D, kScreenTextAt + kScreenChars, kScreenTextAt + kScreenChars, positive(kArg1),
+            u32_at(0, kArg2), layout(screen_text));
 constexpr Command kRealMessageEx =
     command(0x1D, kSized, kSized, positive(kArg1), u32_at(0, kArg2), layout(long_text));
 constexpr Command kLateMessage =
@@ -124,13 +124,13 @@ VORSKEL_API int VORSKEL_CALL Vorsk_RealMessage(const char* text, int length, int
                                                const char* host, int port) {
   return run(f::kRealMessage, host, port, {text, length, value});
 }
-VORSKEL_API int VORSKEL_CALL Vorsk_RealMessageEx(const unsigned char* bytes, int count,
-                                                 int value, const char* host, int port) {
+VORSKEL_API int VORSKEL_CALL Vorsk_RealMessageEx(const unsigned char* bytes, int count, int value,
+                                                 const char* host, int port) {
   return run(f::kRealMessageEx, host, port, {bytes, count, value});
 }
-VORSKEL_API int VORSKEL_CALL Vorsk_LateMessage(unsigned int kind, int value1, int value2,
-                                               int byte1, int byte2, int byte3, int byte4,
-                                               VorskLateText text, const char* host, int port) {
+VORSKEL_API int VORSKEL_CALL Vorsk_LateMessage(unsigned int kind, int value1, int value2, int byte1,
+                                               int byte2, int byte3, int byte4, VorskLateText text,
+                                               const char* host, int port) {
   return run(f::kLateMessage, host, port,
              {kind, value1, value2, byte1, byte2, byte3, byte4, &text});
 }

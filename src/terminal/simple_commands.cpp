@@ -27,10 +27,11 @@ constexpr Command kClearRecordZeroPoint = command(kClearAll, 1, 1, fixed(0, kCle
 constexpr Command kClearRegistry = command(kClearAll, 1, 1, fixed(0, kClearRegistrations));
 constexpr Command kBeep = command(0x3A, 1, 1, byte_at(0, kArg0));
 constexpr Command kSetLanguage = command(0x10, 1, 1, byte_at(0, kArg0));
-constexpr Command kSetRelayTimeOut = command(0x11, 2, 2, at_most8(0, kArg0, kMaxRelayTime),
-                                             at_most8(1, kArg1, kMaxRelayTime));
+constexpr Command kSetRelayTimeOut =
+    command(0x11, 2, 2, at_most8(0, kArg0, kMaxRelayTime), at_most8(1, kArg1, kMaxRelayTime));
 constexpr Command kInterval = command(0x13, 2, 2, at_most16(0, kArg0, kMaxIntervalMinutes));
-constexpr Command kKbpsw = command(0x14, kSized, kSized, sized_text_at(0, kKeypadPasswordChars, kArg0));
+constexpr Command kKbpsw =
+    command(0x14, kSized, kSized, sized_text_at(0, kKeypadPasswordChars, kArg0));
 constexpr Command kIdMode = command(0x17, 1, 1, flag_at(0, kArg0));
 constexpr Command kBackLight = command(0x20, 1, 1, flag_at(0, kArg0));
 constexpr Command kMoney = command(0x24, kMoneyBytes, kMoneyBytes, bytes_at(0, kMoneyBytes, kArg0));
@@ -94,8 +95,7 @@ VORSKEL_API int VORSKEL_CALL Vorsk_ID_Mode(int on, const char* host, int port) {
 VORSKEL_API int VORSKEL_CALL Vorsk_BackLight(int on, const char* host, int port) {
   return run(f::kBackLight, host, port, {on});
 }
-VORSKEL_API int VORSKEL_CALL Vorsk_Money(const unsigned char* bytes16, const char* host,
-                                         int port) {
+VORSKEL_API int VORSKEL_CALL Vorsk_Money(const unsigned char* bytes16, const char* host, int port) {
   return run(f::kMoney, host, port, {bytes16});
 }
 VORSKEL_API int VORSKEL_CALL Vorsk_DisableRelay(int value, const char* host, int port) {
@@ -120,8 +120,7 @@ VORSKEL_API int VORSKEL_CALL Vorsk_SET_MasterCard(const unsigned char* card8, co
 VORSKEL_API int VORSKEL_CALL Vorsk_EN_Print(int value, const char* host, int port) {
   return run(f::kEnPrint, host, port, {value});
 }
-VORSKEL_API int VORSKEL_CALL Vorsk_Comsume_Server(const char* address, const char* host,
-                                                  int port) {
+VORSKEL_API int VORSKEL_CALL Vorsk_Comsume_Server(const char* address, const char* host, int port) {
   return run(f::kConsumeServer, host, port, {address});
 }
 VORSKEL_API int VORSKEL_CALL Vorsk_Server(const char* address, int number, const char* host,

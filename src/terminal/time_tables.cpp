@@ -87,8 +87,7 @@ VORSKEL_API int VORSKEL_CALL Vorsk_SetTimeTable(const VorskTimeTable* table, con
                                                 int port) {
   return run(f::kSetTimeTable, host, port, {table});
 }
-VORSKEL_API int VORSKEL_CALL Vorsk_GetTimeTable(VorskTimeTable* table, const char* host,
-                                                int port) {
+VORSKEL_API int VORSKEL_CALL Vorsk_GetTimeTable(VorskTimeTable* table, const char* host, int port) {
   return run(f::kGetTimeTable, host, port, {table});
 }
 VORSKEL_API int VORSKEL_CALL Vorsk_SetAlarmClock(const VorskTimeTable* table, const char* host,
@@ -103,8 +102,7 @@ VORSKEL_API int VORSKEL_CALL Vorsk_OpenRelay(int first, int second, const char* 
   return run(f::kOpenRelay, host, port, {first, second});
 }
 VORSKEL_API int VORSKEL_CALL Vorsk_RepastTime(unsigned int period, int value1, int value2,
-                                              int value3, int value4, const char* host,
-                                              int port) {
+                                              int value3, int value4, const char* host, int port) {
   return run(f::kRepastTime, host, port, {period, value1, value2, value3, value4});
 }
 
