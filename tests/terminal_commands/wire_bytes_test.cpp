@@ -242,6 +242,17 @@ TEST_F(WireBytes, TimeTablesRelaysAndMessages) {
       {"RealLineMessage converts",
        [](auto h, int p) { return Vorsk_RealLineMessage("\xC5\xE9", 2, 1, 2, 3, h, p); },
        wire(0x33, 30, {at(0, "02 00 03 00 02 00 CC E5"), at(26, "01")}), kTraditionalChinese},
+      {"RealLineMessage reads no byte past its length to finish a character",
+       [](auto h, int p) { return Vorsk_RealLineMessage("ABC\xC5\xE9", 4, 1, 1, 1, h, p); },
+       wire(0x33, 30, {at(0, "01 00 01 00 04 00 41 42 43 C5"), at(26, "01")}), kTraditionalChinese},
+      {"RealLineMessage cuts a converted character at the field's end",
+       [](auto h, int p) {
+         return Vorsk_RealLineMessage("ABCDEFGHIJKLMNO\xC5\xE9", 17, 1, 1, 1, h, p);
+       },
+       wire(
+           0x33, 30,
+           {at(0, "01 00 01 00 10 00"), text_at(6, "ABCDEFGHIJKLMNO"), at(21, "CC"), at(26, "01")}),
+       kTraditionalChinese},
       {"RealMessage pads a short text with spaces",
        [](auto h, int p) { return Vorsk_RealMessage("HELLO", 5, 42, h, p); },
        wire(0x1D, 68, {at(0, "2A"), text_at(4, "HELLO"), fill_at(9, 59, ' ')})},
