@@ -17,23 +17,23 @@ namespace vorskel::testing {
 using Bytes = std::vector<std::uint8_t>;
 
 // The expected command code and payload: len zero bytes with parts laid over them.
-struct Part {
+struct Piece {
   std::size_t off;
   Bytes bytes;
 };
-inline Part at(std::size_t off, const std::string& hex_text) {
+inline Piece at(std::size_t off, const std::string& hex_text) {
   return {off, unhex(hex_text)};
 }
-inline Part text_at(std::size_t off, const std::string& text) {
+inline Piece text_at(std::size_t off, const std::string& text) {
   return {off, Bytes(text.begin(), text.end())};
 }
-inline Part fill_at(std::size_t off, std::size_t n, std::uint8_t value) {
+inline Piece fill_at(std::size_t off, std::size_t n, std::uint8_t value) {
   return {off, Bytes(n, value)};
 }
-inline Bytes wire(std::uint8_t code, std::size_t len, std::initializer_list<Part> parts = {}) {
+inline Bytes wire(std::uint8_t code, std::size_t len, std::initializer_list<Piece> parts = {}) {
   Bytes b(1 + len, 0);
   b[0] = code;
-  for (const Part& p : parts) {
+  for (const Piece& p : parts) {
     for (std::size_t i = 0; i < p.bytes.size(); ++i) b.at(1 + p.off + i) = p.bytes[i];
   }
   return b;
