@@ -49,8 +49,12 @@ void pad_with_spaces(Frame& f, int off, int width, int count) {
 int line_text(Frame& f, const Arg* a) {
   const auto* text = static_cast<const std::uint8_t*>(a[kArg0].in);
   if (text == nullptr) return kRefused;
+  // The text is read up to its zero even when length claims more: the missing bytes go out
+  // as zeros instead of whatever follows the host's string in memory.
   const int length = static_cast<int>(a[kArg1].n);
-  put_display_text(f, kLineTextAt, kLineChars, text, length, length);
+  int readable = 0;
+  while (readable < length && readable <= kLineChars && text[readable] != '\0') ++readable;
+  put_display_text(f, kLineTextAt, kLineChars, text, readable, readable);
   return 0;
 }
 
