@@ -139,6 +139,7 @@ int get_field(const Frame& f, const Field& d, const Arg* args, int result) {
   }
 }
 
+// Reply fields follow every request field in Op.
 bool is_reply_field(Op op) {
   return op >= Op::kGetText;
 }
