@@ -103,7 +103,7 @@ int dump(const DumpKind& kind, const char* host, int port) {
   std::int64_t written = 0;
   for (std::int64_t page = end + kEndSlack - step; page + step > start; page -= step) {
     // No flash lies below address 0: a page that would begin there is read from 0 and its
-    // slots found at their own addresses.
+    // slots are found at their own addresses.
     const std::int64_t read_at = page < 0 ? 0 : page;
     std::uint8_t bytes[kFlashPageBytes];
     const int rr = read_flash_page(kFlashArea, bytes, kFlashPageBytes,
@@ -117,9 +117,11 @@ int dump(const DumpKind& kind, const char* host, int port) {
         std::fclose(out);
         return static_cast<int>(written);
       }
-      const std::int64_t at = page + static_cast<std::int64_t>(slot) * kind.slot_size - read_at;
-      if (at < 0) break;  // below address 0: nothing older exists
-      const Slot s = bytes + at;
+      const std::int64_t address = page + static_cast<std::int64_t>(slot) * kind.slot_size;
+      // Slots below the area's start are not registrations: when emptied slots leave fewer
+      // than N lines, the walk ends at the start instead of printing what lies below it.
+      if (address < start) break;
+      const Slot s = bytes + (address - read_at);
       if (!kind.occupied(s)) continue;
       kind.print(out, s);
       ++written;
