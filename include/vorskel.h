@@ -145,15 +145,15 @@ VORSKEL_API int VORSKEL_CALL Vorsk_RdFlash3(unsigned char* buffer, int length, u
  * (up to 99999999) for the fingerprint terminal. On read-back the library writes a card text
  * with its terminating zero, which lands on the first byte of the field after it. */
 typedef struct VorskRegistryEntry {
-  char card1[8];         /*  0 */
-  char card2[8];         /*  8 */
-  char name[8];          /* 16: not necessarily zero-terminated */
-  int group;             /* 24: low 4 bits sent */
-  int security;          /* 28: low 4 bits sent */
-  unsigned int extra;    /* 32: Vorsk_Registry and the fingerprint terminal only */
-  int year;              /* 36: full year, e.g. 2010 */
-  int month;             /* 40 */
-  int day;               /* 44 */
+  char card1[8];      /*  0 */
+  char card2[8];      /*  8 */
+  char name[8];       /* 16: not necessarily zero-terminated */
+  int group;          /* 24: low 4 bits sent */
+  int security;       /* 28: low 4 bits sent */
+  unsigned int extra; /* 32: Vorsk_Registry and the fingerprint terminal only */
+  int year;           /* 36: full year, e.g. 2010 */
+  int month;          /* 40 */
+  int day;            /* 44 */
 } VorskRegistryEntry;
 
 /* Registration command 12 (34 bytes out, 34 back). type 1 stores the whole registration,
@@ -167,8 +167,8 @@ VORSKEL_API int VORSKEL_CALL Vorsk_Registry(VorskRegistryEntry* entry, int type,
 
 /* As Vorsk_Registry with card 2 packed from 8 hex digits too, no extra number, and the type
  * at [26..27]; the result is the reply's [26..27]. */
-VORSKEL_API int VORSKEL_CALL Vorsk_RegistryEx(VorskRegistryEntry* entry, int type,
-                                              const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_RegistryEx(VorskRegistryEntry* entry, int type, const char* host,
+                                              int port);
 
 /* Sends the caller's 28-byte block as command 12 with the type (1..3, else -1) written at
  * [26..27]; the reply is not copied back. Result: the reply's [26..27] as signed 16-bit. */
@@ -194,9 +194,9 @@ VORSKEL_API int VORSKEL_CALL Pirrel_DumpRegistry(const char* host, int port);
 /* Blacklist command 21. type selects the operation code sent in [0]: 1 -> 1, 2 -> 10,
  * 3 -> 12, 4 -> 11. Card texts are exactly 8 hexadecimal digits. Results: the terminal's
  * operation byte (signed 8-bit), -10 for a card text that is not 8 characters long, -11 for
- * a type outside 1..4 (both before sending), or the transaction's error. */
-/* 11 bytes: op, card, value1, value2, [7..10] the blacklist extra value (0 until the first
- * Vorsk_BlackListEx, then the last value it was given). */
+ * a type outside 1..4 (both before sending), or the transaction's error.
+ * Vorsk_BlackList sends 11 bytes: op, card, value1, value2, and at [7..10] the blacklist
+ * extra value (0 until the first Vorsk_BlackListEx, then the last value it was given). */
 VORSKEL_API int VORSKEL_CALL Vorsk_BlackList(const char* card, int value1, int value2, int type,
                                              const char* host, int port);
 /* Stores extra as the blacklist extra value for this and every later Vorsk_BlackList. */
@@ -286,10 +286,9 @@ VORSKEL_API int VORSKEL_CALL Pirrel_IcRegistry_Write(const VorskRegistryEntry* e
 /* Reads such a card back: card 1 (decimal), name and expiry into entry; *flag = 1 and no
  * template for a card without one, else *flag = 0 and the template. 0, -1 not open, -10 a
  * block failed four times, -11 template checksum wrong. */
-VORSKEL_API int VORSKEL_CALL Pirrel_IcRegistry_Read(VorskRegistryEntry* entry,
-                                                    unsigned char* templ, int startSector,
-                                                    int* flag, unsigned char* key, int unused1,
-                                                    int unused2);
+VORSKEL_API int VORSKEL_CALL Pirrel_IcRegistry_Read(VorskRegistryEntry* entry, unsigned char* templ,
+                                                    int startSector, int* flag, unsigned char* key,
+                                                    int unused1, int unused2);
 
 /* The driver's Read_ID(value, 1) result, or -1 when the driver is not open. */
 VORSKEL_API int VORSKEL_CALL Pirrel_Ic_SerialNO(int value);
@@ -297,7 +296,6 @@ VORSKEL_API int VORSKEL_CALL Pirrel_Ic_SerialNO(int value);
 /* Writes one block (0x66, value little-endian at [10..13], CRC-16 at [14..15]) to sector 6
  * block 0 with the library's fixed key: the driver's result, or -1 when not open. */
 VORSKEL_API int VORSKEL_CALL Pirrel_mifare_taiwan(unsigned int value);
-
 
 /* ---- consumption terminals ---------------------------------------------------------- */
 

@@ -18,7 +18,8 @@ std::size_t Blacklist::end_entry() const {
 bool Blacklist::add(const std::uint8_t card[4], std::uint8_t nibbles) {
   const std::size_t end = end_entry();
   for (std::size_t i = 0; i < end; ++i) {
-    if (std::memcmp(&memory[i * kEntry], card, 4) == 0 && memory[i * kEntry + 4] != kBlacklistRemoved) {
+    if (std::memcmp(&memory[i * kEntry], card, 4) == 0 &&
+        memory[i * kEntry + 4] != kBlacklistRemoved) {
       memory[i * kEntry + 4] = nibbles;
       return true;
     }

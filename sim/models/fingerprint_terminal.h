@@ -19,7 +19,7 @@ struct FingerprintTerminal {
 };
 
 inline constexpr int kFingerSlot = 30;
-inline constexpr std::uint16_t kNoTemplate = 238;       // read-back of a card without template
+inline constexpr std::uint16_t kNoTemplate = 238;         // read-back of a card without template
 inline constexpr std::uint16_t kTemplateRejected = 0xFE;  // a template whose CRC-16 is wrong
 
 }  // namespace vorskel::sim

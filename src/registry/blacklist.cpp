@@ -31,7 +31,7 @@ enum class Shape {
 
 struct Change {
   Shape shape;
-  const char* first;  // card text or number 1
+  const char* first;   // card text or number 1
   const char* second;  // number 2 (kDecimalPairWord)
   int value1, value2;
 };
@@ -130,7 +130,8 @@ using vorskel::registry::Shape;
 
 VORSKEL_API int VORSKEL_CALL Vorsk_BlackList(const char* card, int value1, int value2, int type,
                                              const char* host, int port) {
-  return vorskel::registry::change({Shape::kHexCardTwoBytesExtra, card, nullptr, value1, value2}, type, host, port);
+  return vorskel::registry::change({Shape::kHexCardTwoBytesExtra, card, nullptr, value1, value2},
+                                   type, host, port);
 }
 
 VORSKEL_API int VORSKEL_CALL Vorsk_BlackListEx(const char* card, int value1, int value2,
@@ -142,12 +143,14 @@ VORSKEL_API int VORSKEL_CALL Vorsk_BlackListEx(const char* card, int value1, int
 
 VORSKEL_API int VORSKEL_CALL Vorsk_BlackList_ASLK(const char* card, int value1, int value2,
                                                   int type, const char* host, int port) {
-  return vorskel::registry::change({Shape::kHexCardByteWord, card, nullptr, value1, value2}, type, host, port);
+  return vorskel::registry::change({Shape::kHexCardByteWord, card, nullptr, value1, value2}, type,
+                                   host, port);
 }
 
 VORSKEL_API int VORSKEL_CALL Vorsk_BlackList_ADD(const char* number1, const char* number2,
                                                  int value, int type, const char* host, int port) {
-  return vorskel::registry::change({Shape::kDecimalPairWord, number1, number2, value, 0}, type, host, port);
+  return vorskel::registry::change({Shape::kDecimalPairWord, number1, number2, value, 0}, type,
+                                   host, port);
 }
 
 VORSKEL_API int VORSKEL_CALL Vorsk_DumpBlackList(const char* host, int port) {

@@ -118,9 +118,9 @@ VORSKEL_API int VORSKEL_CALL Pirrel_IcRegistry_Write(const VorskRegistryEntry* e
   return reg::write_registration(entry, templ, startSector, kind, key);
 }
 
-VORSKEL_API int VORSKEL_CALL Pirrel_IcRegistry_Read(VorskRegistryEntry* entry,
-                                                    unsigned char* templ, int startSector,
-                                                    int* flag, unsigned char* key, int, int) {
+VORSKEL_API int VORSKEL_CALL Pirrel_IcRegistry_Read(VorskRegistryEntry* entry, unsigned char* templ,
+                                                    int startSector, int* flag, unsigned char* key,
+                                                    int, int) {
   return reg::read_registration(entry, templ, startSector, flag, key);
 }
 

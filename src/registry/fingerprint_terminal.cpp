@@ -57,8 +57,8 @@ void take_finger_fields(const Frame& f, VorskRegistryEntry* e) {
   e->extra = f.get32(kExtra);
 }
 
-int registration(VorskRegistryEntry* entry, std::uint8_t* templ, unsigned int* checksum,
-                 int index, int type, const char* host, int port) {
+int registration(VorskRegistryEntry* entry, std::uint8_t* templ, unsigned int* checksum, int index,
+                 int type, const char* host, int port) {
   if (entry == nullptr) return -1;
   Frame f(kRegistrationCommand);
   f.put32(kCard1, decimal_card(entry->card1));

@@ -3,8 +3,9 @@
 
 namespace vorskel::registry::gbk {
 
-// The door controller's registration line:
-// "卡号1:%02X%02X%02X%02X 卡号2:%02X%02X%02X%02X 组号:%d  安全级别:%d 密码:%d  有效期到:%d年%d月%d日 \n"
+// The door controller's registration line, in two pieces here:
+//   "卡号1:%02X%02X%02X%02X 卡号2:%02X%02X%02X%02X 组号:%d  安全级别:%d "
+//   "密码:%d  有效期到:%d年%d月%d日 \n"
 inline constexpr char kDoorRegistrationLine[] =
     "\xBF\xA8\xBA\xC5"
     "1:%02X%02X%02X%02X "

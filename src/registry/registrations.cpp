@@ -53,8 +53,7 @@ void take_fields(const Frame& f, const Layout& l, VorskRegistryEntry* e) {
   if (l.extra >= 0) e->extra = f.get32(l.extra);
 }
 
-int registration(const Layout& l, VorskRegistryEntry* entry, int type, const char* host,
-                 int port) {
+int registration(const Layout& l, VorskRegistryEntry* entry, int type, const char* host, int port) {
   if (!valid_operation(type) || entry == nullptr) return -1;
   Frame f(kRegistrationCommand);
   put_hex_card(f, 0, entry->card1);
@@ -81,8 +80,8 @@ VORSKEL_API int VORSKEL_CALL Vorsk_Registry(VorskRegistryEntry* entry, int type,
   return registration(kVorsk, entry, type, host, port);
 }
 
-VORSKEL_API int VORSKEL_CALL Vorsk_RegistryEx(VorskRegistryEntry* entry, int type,
-                                              const char* host, int port) {
+VORSKEL_API int VORSKEL_CALL Vorsk_RegistryEx(VorskRegistryEntry* entry, int type, const char* host,
+                                              int port) {
   return registration(kVorskEx, entry, type, host, port);
 }
 

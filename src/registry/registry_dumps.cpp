@@ -14,16 +14,17 @@
 namespace vorskel::registry {
 namespace {
 
-constexpr int kFlashArea = 2;    // registrations live in flash area 2 (page read command 4)
-constexpr int kEndSlack = 16;    // the newest slot begins 16 - size bytes after the end pointer
-constexpr int kDoors = 32;       // door rights mask, one bit per door
+constexpr int kFlashArea = 2;  // registrations live in flash area 2 (page read command 4)
+constexpr int kEndSlack = 16;  // the newest slot begins 16 - size bytes after the end pointer
+constexpr int kDoors = 32;     // door rights mask, one bit per door
 constexpr std::uint32_t kMaxFingerCard = 99999999;  // card numbers are 8 decimal digits
 constexpr char kDumpFile[] = "Registry.txt";
 
 using Slot = const std::uint8_t*;
 
 std::uint32_t le32(Slot s, int off) {
-  return s[off] | (s[off + 1] << 8) | (s[off + 2] << 16) | (static_cast<std::uint32_t>(s[off + 3]) << 24);
+  return s[off] | (s[off + 1] << 8) | (s[off + 2] << 16) |
+         (static_cast<std::uint32_t>(s[off + 3]) << 24);
 }
 std::uint16_t le16(Slot s, int off) {
   return static_cast<std::uint16_t>(s[off] | (s[off + 1] << 8));
@@ -45,8 +46,8 @@ bool finger_card(Slot s) {
 // Stored as the main terminal's registration payload bytes 0..31.
 void print_vorsk(std::FILE* out, Slot s) {
   std::fprintf(out, "%02X%02X%02X%02X|%s|%s|%d|%d|%d-%d-%d\n", s[0], s[1], s[2], s[3],
-               text8(s, 4).c_str(), text8(s, 12).c_str(), s[20] >> 4, s[20] & 0x0F,
-               s[21] + 1900, s[22], s[23]);
+               text8(s, 4).c_str(), text8(s, 12).c_str(), s[20] >> 4, s[20] & 0x0F, s[21] + 1900,
+               s[22], s[23]);
 }
 
 // The door controller's 32-byte registration with its door rights.
@@ -65,8 +66,8 @@ void print_door(std::FILE* out, Slot s) {
 void print_finger(std::FILE* out, Slot s) {
   std::fprintf(out, "%08lu|%08lu|%s|%d|%d|%d+%d+%d|%d-%d-%d\n",
                static_cast<unsigned long>(le32(s, 0)), static_cast<unsigned long>(le32(s, 26)),
-               text8(s, 4).c_str(), s[12] >> 4, s[12] & 0x0F, le16(s, 16), le16(s, 18),
-               le16(s, 20), s[13] + 1900, s[14], s[15]);
+               text8(s, 4).c_str(), s[12] >> 4, s[12] & 0x0F, le16(s, 16), le16(s, 18), le16(s, 20),
+               s[13] + 1900, s[14], s[15]);
 }
 
 struct DumpKind {

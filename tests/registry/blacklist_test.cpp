@@ -1,9 +1,10 @@
 // The blacklist: wire bytes of the four change commands (21), refused cards and types, the
 // extra value carried into later calls, and the dump (56) into blacklist.bin / .txt.
+#include "sim/models/blacklist.h"
+
 #include <filesystem>
 
 #include "registry/registry_fixture.h"
-#include "sim/models/blacklist.h"
 #include "transport/transaction.h"
 
 namespace vorskel {

@@ -34,7 +34,8 @@ std::vector<unsigned char> sample_template() {
   t[0] = 0x03;
   t[1] = 0x02;
   for (int i = 2; i < 256; ++i) t[i] = static_cast<unsigned char>(i * 7);
-  for (int tweak = 0; crc16(t.data(), 256) < 0x8000; ++tweak) t[255] = static_cast<unsigned char>(tweak);
+  for (int tweak = 0; crc16(t.data(), 256) < 0x8000; ++tweak)
+    t[255] = static_cast<unsigned char>(tweak);
   return t;
 }
 

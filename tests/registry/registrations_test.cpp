@@ -154,7 +154,10 @@ TEST_F(Registration, FlowControlBlockGoesAsGivenWithTheType) {
 
 TEST_F(Registration, NameIsConvertedOnTraditionalChineseSystems) {
   VorskRegistryEntry e = sample();
-  std::memcpy(e.name, "\xB0\xEA" "ab\0\0\0\0", 8);  // Big5 for "country", then "ab"
+  std::memcpy(e.name,
+              "\xB0\xEA"
+              "ab\0\0\0\0",
+              8);  // Big5 for "country", then "ab"
   platform::set_lang_id_override(1028);
   Vorsk_Registry(&e, 1, host(), port());
   EXPECT_EQ(payload_hex(last_request()).substr(12 * 3, 8 * 3 - 1), "B9 FA 61 62 00 00 00 00");

@@ -116,9 +116,10 @@ TEST_F(Dumps, DoorControllerLinesInGbk) {
   std::string rights = "对应门禁权限 ";
   for (int door = 0; door < 32; ++door)
     rights += format(" 门%d:%d ", door, door == 0 || door == 2 ? 1 : 0);
-  EXPECT_EQ(read_file(registry_txt()),
-            gbk("卡号1:9A010203 卡号2:0A0B0C0D 组号:1  安全级别:2 密码:-5  有效期到:2012年3月4日 \n" +
-                rights + "\n"));
+  EXPECT_EQ(
+      read_file(registry_txt()),
+      gbk("卡号1:9A010203 卡号2:0A0B0C0D 组号:1  安全级别:2 密码:-5  有效期到:2012年3月4日 \n" +
+          rights + "\n"));
 }
 
 TEST_F(Dumps, ThousandDoorControllerRegistrationsMatchTheStore) {
@@ -137,10 +138,11 @@ TEST_F(Dumps, ThousandDoorControllerRegistrationsMatchTheStore) {
   EXPECT_EQ(Sondo_DumpRegistry(host(), port()), 1000);
   std::string expected;
   for (const Bytes& s : stored_newest_first()) {
-    expected += format("卡号1:%02X%02X%02X%02X 卡号2:%02X%02X%02X%02X 组号:%d  安全级别:%d 密码:%d  "
-                       "有效期到:%d年%d月%d日 \n",
-                       s[0], s[1], s[2], s[3], s[4], s[5], s[6], s[7], s[14] >> 4, s[14] & 15,
-                       static_cast<int>(le32(s, 22)), s[15] + 1900, s[16], s[17]);
+    expected += format(
+        "卡号1:%02X%02X%02X%02X 卡号2:%02X%02X%02X%02X 组号:%d  安全级别:%d 密码:%d  "
+        "有效期到:%d年%d月%d日 \n",
+        s[0], s[1], s[2], s[3], s[4], s[5], s[6], s[7], s[14] >> 4, s[14] & 15,
+        static_cast<int>(le32(s, 22)), s[15] + 1900, s[16], s[17]);
     expected += "对应门禁权限 ";
     for (int door = 0; door < 32; ++door)
       expected += format(" 门%d:%d ", door, static_cast<int>((le32(s, 18) >> door) & 1));
@@ -269,8 +271,8 @@ TEST_F(FingerDumps, ThousandFingerprintRegistrationsMatchTheStore) {
     std::snprintf(card, sizeof card, "%d", 1 + i * 99991);
     std::snprintf(card2, sizeof card2, "%d", i);
     std::snprintf(name, sizeof name, "P%d", i);
-    VorskRegistryEntry e = make_entry(card, card2, name, i % 16, i % 5, i, 2005 + i % 20,
-                                      1 + i % 12, 1 + i % 28);
+    VorskRegistryEntry e =
+        make_entry(card, card2, name, i % 16, i % 5, i, 2005 + i % 20, 1 + i % 12, 1 + i % 28);
     unsigned int checksum = i % 2;  // every other one carries its template
     templ[2] = static_cast<unsigned char>(i);
     ASSERT_EQ(Pirrel_Registry(&e, templ, &checksum, i % 4, 1, host(), port()), 1);

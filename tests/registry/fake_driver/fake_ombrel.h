@@ -17,12 +17,12 @@ enum FakeOmbrelEntry {
 };
 
 typedef struct FakeOmbrelCall {
-  int entry;                /* FakeOmbrelEntry */
-  int arg1, arg2;           /* Open_ComX: port, baud; Read_ID: value, mode; Write_Card: length */
-  int sector, block;        /* Write_Card, Read_Card */
-  unsigned char data[16];   /* Write_Card: the block written */
-  unsigned char key[8];     /* Write_Card, Read_Card: the first 8 key bytes */
-  int work_zeroed;          /* Read_Card: the work area arrived zeroed */
+  int entry;              /* FakeOmbrelEntry */
+  int arg1, arg2;         /* Open_ComX: port, baud; Read_ID: value, mode; Write_Card: length */
+  int sector, block;      /* Write_Card, Read_Card */
+  unsigned char data[16]; /* Write_Card: the block written */
+  unsigned char key[8];   /* Write_Card, Read_Card: the first 8 key bytes */
+  int work_zeroed;        /* Read_Card: the work area arrived zeroed */
   int result;
 } FakeOmbrelCall;
 
