@@ -134,6 +134,107 @@ VORSKEL_API int VORSKEL_CALL Vorsk_RdFlash2(unsigned char* buffer, int length, u
 VORSKEL_API int VORSKEL_CALL Vorsk_RdFlash3(unsigned char* buffer, int length, unsigned int address,
                                             const char* host, int port);
 
+/* Writes length bytes (0 to 256) of buffer at address of area 2 (command 55) or area 3
+ * (command 54); the datagram carries address, 16-bit length and the data (length + 9 bytes).
+ * Returns -1 without sending for a length above 256 or below 0, or a null buffer with
+ * length above 0; the transaction's error; or on success the terminal's status word read
+ * as a signed 16-bit number (0 when it stored the data, 0xFFFF gives -1). */
+VORSKEL_API int VORSKEL_CALL Vorsk_WrFlash2(const unsigned char* buffer, int length,
+                                            unsigned int address, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_WrFlash3(const unsigned char* buffer, int length,
+                                            unsigned int address, const char* host, int port);
+
+/* Reads (readFlag non-zero) or writes a window of the fingerprint model's area 3 (512 KiB)
+ * with command 37, sending 512 payload bytes either way: address, n = length capped to
+ * 0..256, the read flag as 0/1, and when writing the first n bytes of buffer. A window with
+ * length + address above 0x80000 is moved to address 0x7FF00. When reading, the buffer
+ * receives as many bytes as the reply says it delivered, at most n, whatever the result
+ * (n zero bytes after a failed exchange). Returns the transaction result; -1 without
+ * sending when writing from a null buffer. */
+VORSKEL_API int VORSKEL_CALL Pirrel_ReadWriteFlash3st(unsigned char* buffer, int length,
+                                                      unsigned int address, int readFlag,
+                                                      const char* host, int port);
+
+/* Dumps the whole of area 2 (512 pages of 512 bytes, command 4) or the terminal's 512 KiB
+ * dump area (1024 pages, command 34) into the file "<address>.bin" in the current
+ * directory: the IPv4 address as the number a little-endian PC reads from its network-order
+ * bytes, lower-case hexadecimal (127.0.0.1 gives 100007f.bin, 192.168.1.10 a01a8c0.bin; a
+ * host text that is not a dotted address ffffffff.bin). Any existing file is replaced. Each
+ * page is tried up to 5 times at once. Returns 0 when every page is in the file (262144 or
+ * 524288 bytes); the last transaction result of a page that failed 5 times, the pages
+ * before it staying in the file; -1 without sending when the file cannot be created; -2
+ * when the file does not take a page (the dump stops there). */
+VORSKEL_API int VORSKEL_CALL Vorsk_DumpFlash2(const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_DumpFlash4(const char* host, int port);
+
+/* Does nothing and returns 0; its three arguments are ignored. */
+VORSKEL_API int VORSKEL_CALL Vorsk_DumpFlash2Ram(int unused1, int unused2, int unused3);
+
+/* Initialises the terminal's flash (command 5). Returns the transaction result. */
+VORSKEL_API int VORSKEL_CALL Vorsk_InitFlash(const char* host, int port);
+
+/* Sends the low byte of value with command 144 (its meaning is the terminal's). Returns the
+ * transaction result. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Wr2_Flash(int value, const char* host, int port);
+
+/* Hands the terminal a 16-byte block to write to the card with the 4-byte serial (command
+ * 33, 72 bytes: data at 0, serial at 64, marker CD AB at 68). The transaction's error; 0 if
+ * the terminal accepted (status word 0), else -1; -1 without sending if a pointer is null. */
+VORSKEL_API int VORSKEL_CALL Vorsk_WriteIcBlock(const unsigned char* data,
+                                                const unsigned char* serial, const char* host,
+                                                int port);
+
+/* Cancels a pending card-block write (command 34, two zero bytes). The transaction's error;
+ * 0 if the terminal's status word is 0, else -1. */
+VORSKEL_API int VORSKEL_CALL Vorsk_StopWrite(const char* host, int port);
+
+/* Passes length bytes (capped to 0..448) to the terminal's card reader (command 35) and
+ * offers room for *answerCount answer bytes (capped to 0..448). On 0, *answerCount is set to
+ * the number of bytes the reader answered and as many of them as fit the offered room are
+ * copied to answer. Returns the transaction result; -1 without sending for a null data
+ * pointer with length above 0. */
+VORSKEL_API int VORSKEL_CALL Vorsk_WriteComC(const unsigned char* data, int length,
+                                             unsigned char* answer, int* answerCount,
+                                             const char* host, int port);
+
+/* Sends the card-reader model a setting byte, the low byte of value (command 57). Returns
+ * the transaction result. */
+VORSKEL_API int VORSKEL_CALL Marn_Reader(int value, const char* host, int port);
+
+/* The caller's record for the card-reader model's card operations (152 bytes). */
+typedef struct VorskCardOperation {
+  unsigned char data[64];      /*   0: out for Marn_Mf_Read, in for Marn_Mf_Write */
+  unsigned char serial[4];     /*  64: out for Marn_Mf_id and Marn_Mf_Read */
+  unsigned short keyParam;     /*  68: in for Marn_Mf_Read and Marn_Mf_Write */
+  unsigned char unused1[2];    /*  70 */
+  unsigned char key[6];        /*  72: card key, in for Marn_Mf_Read and Marn_Mf_Write */
+  unsigned char operation[64]; /*  78: operation bytes, in for all three */
+  unsigned char unused2[2];    /* 142 */
+  unsigned int first;          /* 144: first number, low 16 bits sent */
+  unsigned int count;          /* 148: count, low 16 bits sent; 0 is sent as 1 */
+} VorskCardOperation;
+
+/* Identify (command 61), read (62) and write (79) a card on the card-reader model. Each
+ * sends 150 payload bytes (data for write, key parameter and key for read and write, the
+ * operation bytes, first number, count, and 3000 as the time-out in ms) and waits up to
+ * 3000 ms; afterwards the command endpoint's receive time-out is 1000 ms for every later
+ * transaction until Vorsk_OpenSocket. On success identify and read fill serial, read also
+ * data, and the result is the terminal's status word as a signed 16-bit number; otherwise
+ * the transaction's error, the record untouched; -1 without sending for a null record. */
+VORSKEL_API int VORSKEL_CALL Marn_Mf_id(VorskCardOperation* rec, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Marn_Mf_Read(VorskCardOperation* rec, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Marn_Mf_Write(VorskCardOperation* rec, const char* host, int port);
+
+/* Waits on the watch endpoint for a card-block report (72 bytes: block byte, 16 data bytes,
+ * serial at 64, marker CD AB at 68, CRC-16 of bytes 0-69 at 70), passing over "watch to me"
+ * requests. senderText (at least 16 bytes) and senderPort receive the sender of each
+ * datagram. Returns 0 with data (16 bytes), serial (4 bytes) and sector (block / 4) set;
+ * -1 if the receive fails (endpoint closed, empty datagram); -2 bad CRC; -3 bad marker;
+ * -4 not exactly 72 bytes (checked in that order). data, serial and sector are written only
+ * on 0. */
+VORSKEL_API int VORSKEL_CALL Vorsk_ReadIcBlock(unsigned char* data, unsigned char* serial,
+                                               int* sector, char* senderText, int* senderPort);
+
 /* ---- main terminal: watch reports --------------------------------------------------- */
 
 /* ---- records ------------------------------------------------------------------------ */

@@ -1,6 +1,6 @@
 // The fingerprint terminal's commands: registration with template (12), scan (128), probe
 // (129), work type (130), security level (131) and speech (132). It also answers the record
-// pointer query and page reads like the main terminal, for the registration dump.
+// pointer query and area-2 page reads like the main terminal, for the registration dump.
 #include "sim/models/fingerprint_terminal.h"
 
 #include <algorithm>
@@ -79,8 +79,11 @@ Reply registration(Model& m, const Request& r) {
 
 void install_fingerprint_terminal(Model& m) {
   auto& state = m.part<FingerprintTerminal>();
+  auto& flash = m.part<FlashAreas>();
   place_registration_area(m, kFingerSlot, RegistrationArea::kDefaultStart);
   m.on(12, [&m](const Request& r) { return registration(m, r); });
+  // Page reads of area 2, where the registration dump finds the slots.
+  m.on(4, [&flash](const Request& r) -> Reply { return read_area(flash.area2, r.p32(0), 512); });
   m.on(128, [&state](const Request&) -> Reply {
     Bytes b(2 + kTemplateLen, 0);
     if (!state.next_scan) {
