@@ -82,8 +82,12 @@ int registration(VorskRegistryEntry* entry, std::uint8_t* templ, unsigned int* c
   }
   f.put16(kType, static_cast<std::uint32_t>(type));
   const int send_len = with_template ? kWithTemplateLen : kWithoutTemplateLen;
+  // Every attempt sends the request as built: a failed exchange may have left a stray reply
+  // (another command code among it) in the frame, which must not go out as the next request.
+  const Frame request = f;
   int r = kOk;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    f = request;
     r = f.exchange(send_len, kWithTemplateLen, host, port);
     if (r == kOk) break;
   }

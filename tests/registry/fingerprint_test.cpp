@@ -168,6 +168,15 @@ TEST_F(Fingerprint, RegistrationIsTriedSixTimes) {
   sim().inject(12, Fault{FaultKind::kNoReply, 0, 0, 6});
   EXPECT_EQ(Pirrel_Registry(&e, nullptr, &checksum, 0, 1, host(), port()), kNoReply);
   EXPECT_EQ(sim().request_count(), 6u);
+
+  // A reply with another command code is no reason to send anything but the request again.
+  sim().clear_requests();
+  sim().inject(12, Fault{FaultKind::kWrongCode, 0x33, 0, 2});
+  EXPECT_EQ(Pirrel_Registry(&e, nullptr, &checksum, 0, 1, host(), port()), 1);
+  const auto sent = requests();
+  ASSERT_EQ(sent.size(), 3u);
+  EXPECT_EQ(sent[1].datagram, sent[0].datagram);
+  EXPECT_EQ(sent[2].datagram, sent[0].datagram);
 }
 
 TEST_F(Fingerprint, ReadBackWithTemplateAndWithout) {
