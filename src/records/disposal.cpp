@@ -15,7 +15,7 @@ namespace {
 // 24 disposal records of 21 bytes from the first byte of each 512-byte page; slots without
 // the mark are skipped and not counted; the call ends when the shared scanned count reaches
 // the record total.
-constexpr DownloadSpec kDisposal{
+constexpr DownloadRow kDisposal{
     .paging = {.slots_per_page = 24,
                .runs = PageRuns::kWholePage,
                .invalid = InvalidSlot::kNotCounted,

@@ -177,9 +177,9 @@ int load_record_total(ScanCount& scan, const char* host, int port) {
   return r;
 }
 
-int download_page(const DownloadSpec& spec, DownloadState state, std::uint8_t* out, int page,
+int download_page(const DownloadRow& row, DownloadState state, std::uint8_t* out, int page,
                   const char* host, int port) {
-  const Paging& paging = spec.paging;
+  const Paging& paging = row.paging;
   if (out == nullptr || page < 0) return kEndOfData;
   std::optional<RecordFileWriter> writer;
   if (paging.files != RecordFiles::kNone) writer.emplace();
@@ -200,40 +200,39 @@ int download_page(const DownloadSpec& spec, DownloadState state, std::uint8_t* o
   if (paging.lock == ReadLock::kRecordRead)
     read_lock = std::unique_lock<std::recursive_mutex>(*library().record_read_lock);
 
-  const PagePlan plan = plan_page(paging, spec.layout.record_bytes, *state.pointers, page);
+  const PagePlan plan = plan_page(paging, row.layout.record_bytes, *state.pointers, page);
   if (!plan.read) return plan.result;
 
   Frame f(paging.read_code);
   const int r = read_page(f, paging.read_reply_len, plan.address, host, port);
   if (r != 0) return r;
 
-  PageWalker walker(spec.layout, out, state.scan, paging.invalid, paging.at_total,
+  PageWalker walker(row.layout, out, state.scan, paging.invalid, paging.at_total,
                     paging.files == RecordFiles::kLines ? &*writer : nullptr, host);
   for (int i = 0; i < plan.run_count; ++i) {
     const Run& run = plan.runs[i];
     const PageWalker::End end = walker.walk(
-        f.payload() + run.offset, fitting(run.offset, run.count, spec.layout.record_bytes));
+        f.payload() + run.offset, fitting(run.offset, run.count, row.layout.record_bytes));
     if (end == PageWalker::End::kInvalidSlot) break;
     if (end == PageWalker::End::kTotalReached && paging.at_total == AtTotal::kEndPage) break;
   }
   return walker.written();
 }
 
-int read_raw_page(const RawPageSpec& spec, std::uint8_t* out, int page, const char* host,
-                  int port) {
+int read_raw_page(const RawPageRow& row, std::uint8_t* out, int page, const char* host, int port) {
   if (out == nullptr || page < 0) return kEndOfData;
   std::optional<RecordFileWriter> writer;
-  if (spec.files != RecordFiles::kNone) writer.emplace();
+  if (row.files != RecordFiles::kNone) writer.emplace();
 
-  const std::uint32_t address = static_cast<std::uint32_t>(std::min(page, spec.last_page)) *
-                                static_cast<std::uint32_t>(spec.stride);
-  Frame f(spec.read_code);
-  const int r = read_page(f, spec.read_reply_len, address, host, port);
+  const std::uint32_t address = static_cast<std::uint32_t>(std::min(page, row.last_page)) *
+                                static_cast<std::uint32_t>(row.stride);
+  Frame f(row.read_code);
+  const int r = read_page(f, row.read_reply_len, address, host, port);
   if (r != 0) return r;
 
-  PageWalker walker(spec.layout, out, nullptr, spec.invalid, AtTotal::kNoLimit,
-                    spec.files == RecordFiles::kLines ? &*writer : nullptr, host);
-  walker.walk(f.payload(), fitting(0, spec.slots, spec.layout.record_bytes));
+  PageWalker walker(row.layout, out, nullptr, row.invalid, AtTotal::kNoLimit,
+                    row.files == RecordFiles::kLines ? &*writer : nullptr, host);
+  walker.walk(f.payload(), fitting(0, row.slots, row.layout.record_bytes));
   return walker.written();
 }
 

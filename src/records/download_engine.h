@@ -3,14 +3,14 @@
 // returns -1; each call reads one flash page and decodes the records in it into fixed-size
 // entries of the caller's buffer, appending one line per record to the record files.
 //
-// A download export is one row: a DownloadSpec (how pages are read and walked, and what a
+// A download export is one row: a DownloadRow (how pages are read and walked, and what a
 // record is) plus the DownloadState it keeps between calls (download_state.h). Adding a
 // model's download means writing its RecordLayout (record size, entry size, validity test,
 // decoder) and choosing its Paging values, then forwarding the export to download_page:
 //
 //   bool flag_a(const std::uint8_t* r);                                // valid record?
 //   void decode(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& line);
-//   constexpr DownloadSpec kNemmarRecord{
+//   constexpr DownloadRow kNemmarRecord{
 //       .paging = {.page_bytes = 494},  // 26 records of 19 bytes a page, Vorsk_Record's rules
 //       .layout = {.record_bytes = 19, .entry_bytes = 96, .valid = flag_a, .decode = decode},
 //   };
@@ -20,7 +20,11 @@
 //   }
 //
 // The main terminal's rows are in record_downloads.cpp and disposal.cpp; their layouts in
-// vorsk_layouts.h.
+// vorsk_layouts.h; download_engine_test.cpp runs rows with other sizes, a lock and a hook.
+// Readers whose paging differs (the short-record reader, the merchant records read
+// linearly from area 3, the registration area of the multi-door controller) keep their own
+// page-address rule and reuse the layouts, the record file writer, the shared pointer
+// storage and load_record_pointers; raw pages without pointers are a RawPageRow.
 //
 // What page 0 does: clears the state's pointers, runs the record-pointer query (and the
 // count query), resets the scanned count. What every call does: returns -1 when start
@@ -115,7 +119,7 @@ struct Paging {
   int read_reply_len = 512;
 };
 
-struct DownloadSpec {
+struct DownloadRow {
   Paging paging;
   RecordLayout layout;
 };
@@ -124,7 +128,7 @@ struct DownloadSpec {
 // the download is over (also for a null buffer or a negative page, with no exchange), or
 // the negative result of a query or of the page read. Record file failures never change
 // the result.
-int download_page(const DownloadSpec& spec, DownloadState state, std::uint8_t* out, int page,
+int download_page(const DownloadRow& row, DownloadState state, std::uint8_t* out, int page,
                   const char* host, int port);
 
 // ---- the parts download_page is made of, for readers with paging of their own ----------
@@ -154,7 +158,7 @@ int load_record_total(ScanCount& scan, const char* host, int port);
 
 // ---- one raw page, no pointers and no state --------------------------------------------
 
-struct RawPageSpec {
+struct RawPageRow {
   RecordLayout layout;
   int stride = 512;     // address = min(page, last_page) x stride
   int last_page = 512;  // larger page numbers read this page
@@ -167,6 +171,6 @@ struct RawPageSpec {
 
 // Returns the number of entries written, -1 for a null buffer or a negative page (no
 // exchange), or the page read's negative result.
-int read_raw_page(const RawPageSpec& spec, std::uint8_t* out, int page, const char* host, int port);
+int read_raw_page(const RawPageRow& row, std::uint8_t* out, int page, const char* host, int port);
 
 }  // namespace vorskel::records

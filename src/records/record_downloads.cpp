@@ -10,13 +10,13 @@
 namespace vorskel::records {
 namespace {
 
-constexpr DownloadSpec kAttendance{.paging = {}, .layout = kStandardRecord};
-constexpr DownloadSpec kPasswordChanges{.paging = {}, .layout = kPasswordChangeRecord};
-constexpr DownloadSpec kCard32Attendance{.paging = {}, .layout = kCard32Record};
+constexpr DownloadRow kAttendance{.paging = {}, .layout = kStandardRecord};
+constexpr DownloadRow kPasswordChanges{.paging = {}, .layout = kPasswordChangeRecord};
+constexpr DownloadRow kCard32Attendance{.paging = {}, .layout = kCard32Record};
 
 // 16 flow records of 18 bytes a page, pages 288 bytes apart, read with a 600-byte reply;
 // the walk stops at the first slot without the mark; no record total, no files.
-constexpr DownloadSpec kFlow{
+constexpr DownloadRow kFlow{
     .paging = {.page_bytes = 288,
                .slots_per_page = 16,
                .runs = PageRuns::kWholePage,
@@ -29,7 +29,7 @@ constexpr DownloadSpec kFlow{
 };
 
 // Any page of area 2 in flash order, pointers ignored: page numbers above 512 read page 512.
-constexpr RawPageSpec kRawPage{.layout = kRawStandardRecord};
+constexpr RawPageRow kRawPage{.layout = kRawStandardRecord};
 
 OwnDownloadState attendance_state;
 OwnDownloadState password_change_state;

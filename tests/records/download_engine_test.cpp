@@ -49,9 +49,9 @@ class Engine : public testing::RecordSim {
     for (int i = 0; i < count; ++i) out.push_back(buffer[2 * i]);
     return out;
   }
-  int call(const DownloadSpec& spec, int page) {
+  int call(const DownloadRow& row, int page) {
     std::fill(buffer.begin(), buffer.end(), 0xEE);
-    return download_page(spec, state.view(), buffer.data(), page, host(), port());
+    return download_page(row, state.view(), buffer.data(), page, host(), port());
   }
   std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(128, 0xEE);
   OwnDownloadState state;
@@ -59,25 +59,24 @@ class Engine : public testing::RecordSim {
 
 TEST_F(Engine, OtherPageAndRecordSizes) {
   // 26 records of 19 bytes in pages 494 bytes apart: 30 records from address 0 end at 570.
-  const DownloadSpec spec{.paging = {.page_bytes = 494}, .layout = kNumbered};
+  const DownloadRow row{.paging = {.page_bytes = 494}, .layout = kNumbered};
   std::vector<Bytes> records;
   for (int i = 0; i < 30; ++i) records.push_back(numbered(i));
   load(sim::linear_area({19, 494, 26}, 52, 0, records));
-  EXPECT_EQ(call(spec, 0), 26);
-  EXPECT_EQ(call(spec, 1), 4);
+  EXPECT_EQ(call(row, 0), 26);
+  EXPECT_EQ(call(row, 1), 4);
   EXPECT_EQ(numbers(4), (std::vector<int>{26, 27, 28, 29}));
-  EXPECT_EQ(call(spec, 2), -1);  // 988 >= 570
+  EXPECT_EQ(call(row, 2), -1);  // 988 >= 570
   EXPECT_EQ(page_reads(), (std::vector<std::uint32_t>{0, 494}));
   EXPECT_EQ(cwd.record_file("127.0.0.1", "2009-01-28"), "n27 127.0.0.1\n");
 }
 
 TEST_F(Engine, InvalidSlotHookMarksTheEntryThatTheNextRecordOverwrites) {
-  DownloadSpec spec{.paging = {.page_bytes = 494, .files = RecordFiles::kNone},
-                    .layout = kNumbered};
-  spec.layout.mark_invalid = mark_cleared;
+  DownloadRow row{.paging = {.page_bytes = 494, .files = RecordFiles::kNone}, .layout = kNumbered};
+  row.layout.mark_invalid = mark_cleared;
   load(sim::linear_area({19, 494, 26}, 52, 0,
                         {numbered(1), numbered(2, false), numbered(3), numbered(4, false)}));
-  EXPECT_EQ(call(spec, 0), 2);
+  EXPECT_EQ(call(row, 0), 2);
   EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + 6), (Bytes{1, 'v', 3, 'v', 0, 'x'}));
   EXPECT_FALSE(std::filesystem::exists(cwd.path() / "records"));
 }
@@ -104,9 +103,9 @@ TEST_F(Engine, RecordReadLockIsHeldAcrossThePageReadOnly) {
     return 0;
   });
   load(sim::linear_area({19, 494, 26}, 52, 0, {numbered(1)}));
-  const DownloadSpec spec{.paging = {.page_bytes = 494, .lock = ReadLock::kRecordRead},
-                          .layout = kNumbered};
-  EXPECT_EQ(call(spec, 0), 1);
+  const DownloadRow row{.paging = {.page_bytes = 494, .lock = ReadLock::kRecordRead},
+                        .layout = kNumbered};
+  EXPECT_EQ(call(row, 0), 1);
   EXPECT_EQ(held_at_query, 0);
   EXPECT_EQ(held_at_read, 1);
   EXPECT_TRUE(library().record_read_lock->try_lock());  // released on return
@@ -120,10 +119,10 @@ TEST_F(Engine, ReachingTheTotalEndsTheRunOrThePage) {
   auto area = sim::wrapped_area({19, 494, 26}, 52, 20, records);  // end at slot 8
   area.total = 5;
   load(area);
-  const DownloadSpec run{.paging = {.page_bytes = 494, .at_total = AtTotal::kEndRun},
+  const DownloadRow run{.paging = {.page_bytes = 494, .at_total = AtTotal::kEndRun},
+                        .layout = kNumbered};
+  const DownloadRow page{.paging = {.page_bytes = 494, .at_total = AtTotal::kEndPage},
                          .layout = kNumbered};
-  const DownloadSpec page{.paging = {.page_bytes = 494, .at_total = AtTotal::kEndPage},
-                          .layout = kNumbered};
   // The first run (slots 0..7, the newest) stops at the fifth; the second run still gives
   // its first record, whatever the count.
   EXPECT_EQ(call(run, 0), 6);
