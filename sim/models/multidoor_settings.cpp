@@ -16,22 +16,22 @@ struct StoredSetting {
 };
 
 constexpr StoredSetting kStoredSettings[] = {
-    {48, 49, true, 224},   // week time table
-    {50, 51, true, 224},   // week open-time table
-    {52, 53, false, 80},   // holiday table
-    {54, 55, true, 32},    // holiday door table
-    {66, 67, true, 2},     // way alarm flags
-    {64, 65, true, 2},     // way pass flags
-    {58, 107, true, 3},    // lock mask
-    {56, 57, true, 33},    // way time segment set
-    {62, 63, true, 4},     // door open password
-    {60, 61, true, 6},     // linkage group
-    {68, 69, false, 4},    // way timer
-    {70, 71, false, 4},    // alarm password
-    {89, -1, false, 44},   // print information
-    {104, -1, true, 4},    // serial input format, by port
-    {105, -1, true, 1},    // serial port use, by port
-    {102, 103, false, 32}, // map table (its get carries 32 bytes the controller ignores)
+    {48, 49, true, 224},    // week time table
+    {50, 51, true, 224},    // week open-time table
+    {52, 53, false, 80},    // holiday table
+    {54, 55, true, 32},     // holiday door table
+    {66, 67, true, 2},      // way alarm flags
+    {64, 65, true, 2},      // way pass flags
+    {58, 107, true, 3},     // lock mask
+    {56, 57, true, 33},     // way time segment set
+    {62, 63, true, 4},      // door open password
+    {60, 61, true, 6},      // linkage group
+    {68, 69, false, 4},     // way timer
+    {70, 71, false, 4},     // alarm password
+    {89, -1, false, 44},    // print information
+    {104, -1, true, 4},     // serial input format, by port
+    {105, -1, true, 1},     // serial port use, by port
+    {102, 103, false, 32},  // map table (its get carries 32 bytes the controller ignores)
 };
 
 Bytes payload_of(const Request& r) {

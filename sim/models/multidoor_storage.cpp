@@ -97,7 +97,8 @@ std::uint32_t ferrin_seconds(int year, int month, int day, int hour, int minute,
   for (int y = 1980; y < year; ++y) days += leap(y) ? 366 : 365;
   for (int mo = 1; mo < month; ++mo) days += kDays[mo - 1] + (mo == 2 && leap(year) ? 1 : 0);
   days += static_cast<std::uint32_t>(day - 1);
-  return ((days * 24 + static_cast<std::uint32_t>(hour)) * 60 + static_cast<std::uint32_t>(minute)) *
+  return ((days * 24 + static_cast<std::uint32_t>(hour)) * 60 +
+          static_cast<std::uint32_t>(minute)) *
              60 +
          static_cast<std::uint32_t>(second);
 }

@@ -44,8 +44,8 @@ void put_single(Entry& e, std::uint8_t* r) {
 }
 void read_single(const std::uint8_t* r, Entry& e) {
   facility_number_text(r + kCardAt, e.card1, sizeof e.card1);
-  std::snprintf(e.password, sizeof e.password, "%02X%02X%02X", r[kPasswordAt],
-                r[kPasswordAt + 1], r[kPasswordAt + 2]);
+  std::snprintf(e.password, sizeof e.password, "%02X%02X%02X", r[kPasswordAt], r[kPasswordAt + 1],
+                r[kPasswordAt + 2]);
   e.mode = static_cast<std::int8_t>(r[kModeAt]);
 }
 
@@ -135,8 +135,8 @@ VORSKEL_API int VORSKEL_CALL Ferrin_Double(FerrinDoorRegistration* entry, const 
                                            int port, int operation) {
   return registration(kDouble, entry, operation, host, port);
 }
-VORSKEL_API int VORSKEL_CALL Ferrin_REG_WEIGEN66(FerrinDoorRegistration* entry,
-                                                 const char* host, int port, int operation) {
+VORSKEL_API int VORSKEL_CALL Ferrin_REG_WEIGEN66(FerrinDoorRegistration* entry, const char* host,
+                                                 int port, int operation) {
   return registration(kWiegand66, entry, operation, host, port);
 }
 

@@ -34,8 +34,7 @@ constexpr std::uint8_t kComInputFormat = 104;
 constexpr int kSerialPorts = 2;
 constexpr int kFormatBytes = 4;
 
-int com_input_format(int portByte, const int (&format)[kFormatBytes], const char* host,
-                     int port) {
+int com_input_format(int portByte, const int (&format)[kFormatBytes], const char* host, int port) {
   // The port travels as one byte, so only its low byte is checked (as a signed byte).
   if (!in_range(static_cast<std::int8_t>(portByte), 0, kSerialPorts - 1)) return kBadArgument;
   Frame f(kComInputFormat);

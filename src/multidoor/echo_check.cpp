@@ -13,8 +13,7 @@ bool EchoCheck::matches(const Frame& reply) const {
   return std::memcmp(reply.payload(), sent_.data(), static_cast<std::size_t>(n_)) == 0;
 }
 
-int exchange_echoed(Frame& f, int sendLen, int replyLen, int mismatch, const char* host,
-                    int port) {
+int exchange_echoed(Frame& f, int sendLen, int replyLen, int mismatch, const char* host, int port) {
   const EchoCheck echo(f, sendLen);
   const int r = f.exchange(sendLen, replyLen, host, port);
   if (r != 0) return r;

@@ -27,8 +27,7 @@ class EchoCheck {
 
 // Runs the transaction on f and compares the reply payload with the request payload over
 // sendLen bytes. The transaction's error passes through; any differing byte gives mismatch.
-int exchange_echoed(Frame& f, int sendLen, int replyLen, int mismatch, const char* host,
-                    int port);
+int exchange_echoed(Frame& f, int sendLen, int replyLen, int mismatch, const char* host, int port);
 
 // Index and channel checks are signed: a negative value is out of range like a large one.
 inline bool in_range(int value, int first, int last) {

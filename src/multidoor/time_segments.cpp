@@ -32,7 +32,8 @@ void encode_segments(const int* segments, int count, std::uint8_t* wire) {
 void decode_segments(const std::uint8_t* wire, int count, int* segments) {
   for (int s = 0; s < count; ++s)
     for (int f = 0; f < kSegmentInts; ++f)
-      segments[s * kSegmentInts + f] = static_cast<std::int8_t>(wire[s * kSegmentBytes + kWireAt[f]]);
+      segments[s * kSegmentInts + f] =
+          static_cast<std::int8_t>(wire[s * kSegmentBytes + kWireAt[f]]);
 }
 
 }  // namespace vorskel::multidoor

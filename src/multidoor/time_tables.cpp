@@ -30,8 +30,7 @@ int wire_length(const SegmentTable& t) {
 }
 
 // Sends the segments clamped; the caller's table is left as it is.
-int set_segments(const SegmentTable& t, const int* table, int index, const char* host,
-                 int port) {
+int set_segments(const SegmentTable& t, const int* table, int index, const char* host, int port) {
   if (!in_range(index, 0, t.last_index)) return kBadArgument;
   Frame f(t.set_code);
   f.put8(0, static_cast<std::uint32_t>(index));
@@ -74,8 +73,8 @@ int set_holiday(const int* entry, int index, const char* host, int port) {
   write.put_bytes(0, read.payload(), kHolidayTableBytes);
   for (int i = 0; i < kHolidayBytes; ++i)
     write.put8(index * kHolidayBytes + i, static_cast<std::uint32_t>(entry[i]));
-  return exchange_echoed(write, kHolidayTableBytes, kHolidayTableBytes, kSettingEchoMismatch,
-                         host, port);
+  return exchange_echoed(write, kHolidayTableBytes, kHolidayTableBytes, kSettingEchoMismatch, host,
+                         port);
 }
 
 int get_holiday(int* entry, int index, const char* host, int port) {
@@ -135,12 +134,12 @@ VORSKEL_API int VORSKEL_CALL Ferrin_SetHolidayDoorTable(const int* table, int in
                                                         const char* host, int port) {
   return set_segments(kHolidayDoorTable, table, index, host, port);
 }
-VORSKEL_API int VORSKEL_CALL Ferrin_GetHolidayDoorTable(int* table, int index,
-                                                        const char* host, int port) {
+VORSKEL_API int VORSKEL_CALL Ferrin_GetHolidayDoorTable(int* table, int index, const char* host,
+                                                        int port) {
   return get_segments(kHolidayDoorTable, table, index, host, port);
 }
-VORSKEL_API int VORSKEL_CALL Ferrin_SetHolidayTable(const int* entry, int index,
-                                                    const char* host, int port) {
+VORSKEL_API int VORSKEL_CALL Ferrin_SetHolidayTable(const int* entry, int index, const char* host,
+                                                    int port) {
   return set_holiday(entry, index, host, port);
 }
 VORSKEL_API int VORSKEL_CALL Ferrin_GetHolidayTable(int* entry, int index, const char* host,

@@ -128,15 +128,15 @@ struct Setting {
 constexpr Setting kWayAlarm{66, 67, Selector::kChannel, {2, encode_alarm, decode_alarm}};
 constexpr Setting kWayPass{64, 65, Selector::kChannel, {2, encode_pass, decode_pass}};
 constexpr Setting kWayLock{58, 107, Selector::kChannel, {3, encode_lock, decode_lock}};
-constexpr Setting kWayTimeSeg{56, 57, Selector::kChannel,
-                              {kTimeSegValues, encode_ints, decode_ints}};
-constexpr Setting kDoorOpenPsw{62, 63, Selector::kChannel,
-                               {kPasswordBytes, encode_password, decode_password}};
-constexpr Setting kWayConnect{60, 61, Selector::kLinkageGroup,
-                              {kMembers + 2, encode_group, decode_group}};
+constexpr Setting kWayTimeSeg{
+    56, 57, Selector::kChannel, {kTimeSegValues, encode_ints, decode_ints}};
+constexpr Setting kDoorOpenPsw{
+    62, 63, Selector::kChannel, {kPasswordBytes, encode_password, decode_password}};
+constexpr Setting kWayConnect{
+    60, 61, Selector::kLinkageGroup, {kMembers + 2, encode_group, decode_group}};
 constexpr Setting kWayTimer{68, 69, Selector::kNone, {kTimerBytes, encode_timer, decode_timer}};
-constexpr Setting kDoorAlarmPsw{70, 71, Selector::kNone,
-                                {kPasswordBytes, encode_password, decode_password}};
+constexpr Setting kDoorAlarmPsw{
+    70, 71, Selector::kNone, {kPasswordBytes, encode_password, decode_password}};
 
 constexpr int kLinkageGroups = 2;
 
@@ -187,16 +187,16 @@ VORSKEL_API int VORSKEL_CALL Ferrin_SetWayAlarm(const unsigned char* flags, int 
                                                 const char* host, int port) {
   return set_setting(kWayAlarm, flags, channel, host, port);
 }
-VORSKEL_API int VORSKEL_CALL Ferrin_GetWayAlarm(unsigned char* flags, int channel,
-                                                const char* host, int port) {
+VORSKEL_API int VORSKEL_CALL Ferrin_GetWayAlarm(unsigned char* flags, int channel, const char* host,
+                                                int port) {
   return get_setting(kWayAlarm, flags, channel, host, port);
 }
 VORSKEL_API int VORSKEL_CALL Ferrin_SetWayPass(const unsigned char* flags, int channel,
                                                const char* host, int port) {
   return set_setting(kWayPass, flags, channel, host, port);
 }
-VORSKEL_API int VORSKEL_CALL Ferrin_GetWayPass(unsigned char* flags, int channel,
-                                               const char* host, int port) {
+VORSKEL_API int VORSKEL_CALL Ferrin_GetWayPass(unsigned char* flags, int channel, const char* host,
+                                               int port) {
   return get_setting(kWayPass, flags, channel, host, port);
 }
 VORSKEL_API int VORSKEL_CALL Ferrin_SetWayLock(const char* mask, int channel, const char* host,
@@ -215,12 +215,12 @@ VORSKEL_API int VORSKEL_CALL Ferrin_GetWayTimeSeg(int* set, int channel, const c
                                                   int port) {
   return get_setting(kWayTimeSeg, set, channel, host, port);
 }
-VORSKEL_API int VORSKEL_CALL Ferrin_SetDoorOpenPsw(char* password, int channel,
-                                                   const char* host, int port) {
+VORSKEL_API int VORSKEL_CALL Ferrin_SetDoorOpenPsw(char* password, int channel, const char* host,
+                                                   int port) {
   return set_setting(kDoorOpenPsw, upper_case_in_place(password), channel, host, port);
 }
-VORSKEL_API int VORSKEL_CALL Ferrin_GetDoorOpenPsw(char* password, int channel,
-                                                   const char* host, int port) {
+VORSKEL_API int VORSKEL_CALL Ferrin_GetDoorOpenPsw(char* password, int channel, const char* host,
+                                                   int port) {
   return get_setting(kDoorOpenPsw, password, channel, host, port);
 }
 VORSKEL_API int VORSKEL_CALL Ferrin_SetWayConnect(const int* group, int index, const char* host,

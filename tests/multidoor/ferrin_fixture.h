@@ -26,8 +26,11 @@ class FerrinTest : public SimTest {
     return sim().with_model([&](sim::Model& m) { return f(m.part<sim::FerrinController>()); });
   }
 
-  void corrupt_echo(std::size_t byte) {
-    controller([&](sim::FerrinController& c) { c.corrupt_echo = byte; });
+  // The controller's fault switch: flip a bit of this byte of every echo (on = false: off).
+  void corrupt_echo(std::size_t byte, bool on = true) {
+    controller([&](sim::FerrinController& c) {
+      c.corrupt_echo = on ? std::optional<std::size_t>(byte) : std::nullopt;
+    });
   }
 
   // A stored setting's wire bytes as hex text ("" when never written).
