@@ -770,6 +770,30 @@ typedef struct FerrinDoorRegistration {
   int day;          /* 88 */
 } FerrinDoorRegistration;
 
+/* -- records. The page readers download the record area one 512-byte page per call: page 0
+ * (which also runs the record-pointer query 18 and the count query 11), then 1, 2, ... until
+ * -1. Pages are read with command 4; each record becomes one entry (32 per page, up to 64
+ * when both record pointers fall in one page) and one line of the day's record file. The
+ * record-read lock is held from after the page-0 queries to the end of each call. Each
+ * export keeps one library-wide download state: one download per export at a time. */
+
+/* Card texts "%03u%05u" (facility, number) of both cards. Result 0 and *count = entries
+ * written; -1 when the download is over (count 0); or a query's or page read's error. */
+VORSKEL_API int VORSKEL_CALL Ferrin_ReadRecord(FerrinRecordEntry* entries, int page,
+                                               const char* host, int port, int* count);
+/* The 66-bit card as 14 upper-case hex digits in card1, "0" in card2. Result: the number of
+ * entries written, -1 when the download is over, or a query's or page read's error. */
+VORSKEL_API int VORSKEL_CALL Ferrin_ReadRecord_Weigen66(FerrinRecordEntry* entries, int page,
+                                                        const char* host, int port);
+/* Reads the page at page x 512 regardless of the record pointers and decodes its first
+ * records up to the first whose byte 14 is not 0xA0 (at most 8 entries; the rest of the
+ * buffer is untouched). No record file lines. 0, or the page read's error. */
+VORSKEL_API int VORSKEL_CALL Ferrin_ReadAllRecord(FerrinRecordEntry* entries, int page,
+                                                  const char* host, int port);
+/* Clear the controller's record memory (command 32, no payload). The transaction result. */
+VORSKEL_API int VORSKEL_CALL Ferrin_InitRecord(const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_InitFlash3(const char* host, int port);
+
 /* -- time tables. A time segment is four ints: start hour, start minute, end hour, end
  * minute; on the wire minute before hour. Written hours above 23 and minutes above 59 go as
  * 0; negative values go as their low byte. Read bytes are sign-extended (0xFF reads -1). */
@@ -888,6 +912,15 @@ VORSKEL_API int VORSKEL_CALL Ferrin_Double(FerrinDoorRegistration* entry, const 
 /* 66-bit card (command 12, type 0xA2): card1 14 hex digits; read back in lower case. */
 VORSKEL_API int VORSKEL_CALL Ferrin_REG_WEIGEN66(FerrinDoorRegistration* entry, const char* host,
                                                  int port, int operation);
+/* Downloads the registration area one 512-byte page per call (page 0 reruns the pointer
+ * query 18; then pages 1, 2, ... until -1) into up to 32 entries, from the page start up to
+ * the first slot that is not a registration; fields a registration does not carry are left
+ * as they were (clear the buffer first). The year is the stored two-digit year. Adds the
+ * number decoded to *count (set it to 0 before page 0). 0; -1 when over; or an error. The
+ * stored pointers are shared with other paged downloads (door controller, disposal, flow and
+ * merchant records): run one of these downloads at a time. */
+VORSKEL_API int VORSKEL_CALL Ferrin_ReadReg(FerrinDoorRegistration* entries, int page,
+                                            const char* host, int port, int* count);
 
 #ifdef __cplusplus
 } /* extern "C" */

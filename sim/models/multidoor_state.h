@@ -49,7 +49,4 @@ Bytes ferrin_record(std::uint32_t seconds, const Bytes& card1, const Bytes& card
 // registration area after it.
 void ferrin_format(Model& m);
 
-// Appends a record at the end pointer (linear area), raising the total.
-void ferrin_append_record(Model& m, const Bytes& record);
-
 }  // namespace vorskel::sim

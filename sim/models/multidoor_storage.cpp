@@ -124,12 +124,4 @@ void ferrin_format(Model& m) {
   k.registration[2] = kFerrinRegistrationAreaEnd;
 }
 
-void ferrin_append_record(Model& m, const Bytes& record) {
-  auto& k = m.part<RecordCounters>();
-  auto& area = m.part<FlashAreas>().area2;
-  std::copy_n(record.begin(), std::min<std::size_t>(kSlot, record.size()), area.begin() + k.end);
-  k.end += kSlot;
-  ++k.record_total;
-}
-
 }  // namespace vorskel::sim

@@ -22,9 +22,8 @@ static_assert(offsetof(FerrinDoorRegistration, day) == 88);
 using Registrations = testing::FerrinTest;
 using RegisterFn = int(VORSKEL_CALL*)(FerrinDoorRegistration*, const char*, int, int);
 
-FerrinDoorRegistration make(const char* card1, const char* card2, const char* password,
-                            int mode, int index, const char* doors, int year, int month,
-                            int day) {
+FerrinDoorRegistration make(const char* card1, const char* card2, const char* password, int mode,
+                            int index, const char* doors, int year, int month, int day) {
   FerrinDoorRegistration e;
   std::memset(&e, 0, sizeof e);
   std::strncpy(e.card1, card1, sizeof e.card1 - 1);
@@ -50,17 +49,16 @@ TEST_F(Registrations, RequestBytesOfEachKind) {
     int code;
     const char* payload;
   } cases[] = {
-      {"single", Ferrin_Single, make("007b3039", "", "ab12cd", 11, 5, kDoor0, 2009, 7, 31), 1,
-       12, "A1 00 7B 30 39 AB 12 CD 0B 05 01 00 00 09 07 1F 01"},
+      {"single", Ferrin_Single, make("007b3039", "", "ab12cd", 11, 5, kDoor0, 2009, 7, 31), 1, 12,
+       "A1 00 7B 30 39 AB 12 CD 0B 05 01 00 00 09 07 1F 01"},
       {"single, 3-character door text", Ferrin_Single,
        make("0A1B2C3D", "", "000000", 13, 15, "111", 2099, 12, 1), 2, 12,
        "A1 0A 1B 2C 3D 00 00 00 0D 0F 07 00 00 63 0C 01 02"},
       {"double", Ferrin_Double,
        make("007b3039", "0001fFfF", "", 0, 200, "000000001000000000000001", 2010, 1, 2), 1, 33,
        "A2 00 7B 30 39 00 01 FF FF C8 00 01 80 0A 01 02 01"},
-      {"66-bit", Ferrin_REG_WEIGEN66,
-       make("0123456789abcd", "", "", 0, 3, "01", 2000, 2, 29), 3, 12,
-       "A2 01 23 45 67 89 AB CD 00 03 02 00 00 00 02 1D 03"},
+      {"66-bit", Ferrin_REG_WEIGEN66, make("0123456789abcd", "", "", 0, 3, "01", 2000, 2, 29), 3,
+       12, "A2 01 23 45 67 89 AB CD 00 03 02 00 00 00 02 1D 03"},
   };
   for (auto& c : cases) {
     c.fn(&c.entry, host(), port(), c.operation);
@@ -115,9 +113,12 @@ TEST_F(Registrations, RefusedArgumentsSendNothingButTextsAreUpperCased) {
     RegisterFn fn;
     int mode, index, operation;
   } cases[] = {
-      {"mode 9", Ferrin_Single, 9, 0, 1},       {"mode 14", Ferrin_Single, 14, 0, 1},
-      {"index 16", Ferrin_Single, 10, 16, 1},   {"index -1", Ferrin_Single, 10, -1, 1},
-      {"operation 0", Ferrin_Single, 10, 0, 0}, {"operation 4", Ferrin_Double, 0, 0, 4},
+      {"mode 9", Ferrin_Single, 9, 0, 1},
+      {"mode 14", Ferrin_Single, 14, 0, 1},
+      {"index 16", Ferrin_Single, 10, 16, 1},
+      {"index -1", Ferrin_Single, 10, -1, 1},
+      {"operation 0", Ferrin_Single, 10, 0, 0},
+      {"operation 4", Ferrin_Double, 0, 0, 4},
       {"operation -1", Ferrin_REG_WEIGEN66, 0, 0, -1},
   };
   for (const auto& c : cases) {

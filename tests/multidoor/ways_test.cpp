@@ -16,8 +16,8 @@ TEST_F(Ways, ChannelActionsSendTheChannelAndWantItBack) {
   struct Case {
     int (*fn)(int, const char*, int);
     int code;
-  } cases[] = {{Ferrin_Open, 98}, {Ferrin_OpenAlways, 99}, {Ferrin_Close, 100},
-               {Ferrin_ClearAlarm, 101}};
+  } cases[] = {
+      {Ferrin_Open, 98}, {Ferrin_OpenAlways, 99}, {Ferrin_Close, 100}, {Ferrin_ClearAlarm, 101}};
   for (const auto& c : cases) {
     corrupt_echo(~std::size_t{0}, false);
     ASSERT_EQ(c.fn(23, host(), port()), 0) << c.code;
@@ -102,9 +102,9 @@ TEST_F(Ways, LockMaskTexts) {
   } cases[] = {
       {"1", "01 00 00"},
       {"", "00 00 00"},
-      {"0100000010000000000000011", "02 01 80"},    // the 25th character does not count
+      {"0100000010000000000000011", "02 01 80"},       // the 25th character does not count
       {"111111111111111111111111111111", "FF FF FF"},  // 30 characters: the first 24
-      {"1x1", "05 00 00"},                              // only '1' sets a bit
+      {"1x1", "05 00 00"},                             // only '1' sets a bit
   };
   for (const auto& c : cases) {
     ASSERT_EQ(Ferrin_SetWayLock(c.text, 9, host(), port()), 0) << c.text;
