@@ -75,7 +75,7 @@ TEST_F(Records, BothCardKindsDecodeWithTheirRecordFileLines) {
   ASSERT_EQ(Ferrin_ReadRecord(out.data(), 0, host(), port(), &count), 0);
   ASSERT_EQ(count, 2);
   EXPECT_STREQ(out[0].time, "2009-12-31 23:59:59");  // not the 0th of January 2010
-  EXPECT_EQ(out[0].eventA, -123);                     // 0x85 sign-extended
+  EXPECT_EQ(out[0].eventA, -123);                    // 0x85 sign-extended
   EXPECT_EQ(out[0].eventB, 3);
   EXPECT_STREQ(out[0].card1, "12312345");  // facility 123, number 12345; 0xEE not printed
   EXPECT_STREQ(out[0].card2, "00100002");
@@ -134,8 +134,8 @@ TEST_F(Records, WrappedAreaSkipsTheGapAndJoinsBothEndsOfOnePage) {
   EXPECT_EQ(Ferrin_ReadRecord_Weigen66(out.data(), 0, host(), port()), 20);
   ASSERT_EQ(Ferrin_ReadRecord(out.data(), 0, host(), port(), &count), 0);
   ASSERT_EQ(count, 20);
-  EXPECT_EQ(facilities(out, 20), (std::vector<int>{12, 13, 14, 15, 16, 17, 18, 19, 0, 1, 2, 3,
-                                                   4, 5, 6, 7, 8, 9, 10, 11}));
+  EXPECT_EQ(facilities(out, 20), (std::vector<int>{12, 13, 14, 15, 16, 17, 18, 19, 0,  1,
+                                                   2,  3,  4,  5,  6,  7,  8,  9,  10, 11}));
 }
 
 TEST_F(Records, NoRecordsEndsTheDownloadAfterTheQueries) {
@@ -177,7 +177,7 @@ TEST_F(Records, RawPagesStopAtTheFirstUnmarkedRecord) {
   EXPECT_STREQ(raw[0].time, "2010-02-03 04:05:06");
   EXPECT_STREQ(raw[0].card1, "12312345");  // bytes 4-5 and 6-7, both big-endian
   EXPECT_STREQ(raw[0].card2, "466000005");
-  EXPECT_EQ(raw[0].eventA, 0);  // byte 4
+  EXPECT_EQ(raw[0].eventA, 0);    // byte 4
   EXPECT_EQ(raw[0].eventB, 123);  // byte 5
   EXPECT_STREQ(raw[1].card1, "00101000");
   EXPECT_EQ(raw[2].time[0], 0x5A);  // untouched from the unmarked record on
