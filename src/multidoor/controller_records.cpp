@@ -26,7 +26,7 @@ constexpr int kCard1At = 4;  // high byte, facility byte, number (big-endian 16 
 constexpr int kCard2At = 8;
 constexpr int kEventAAt = 14;
 constexpr int kEventBAt = 15;
-constexpr int kLongCardBytes = 7;   // a 66-bit card: record bytes 4-10
+constexpr int kLongCardBytes = 7;        // a 66-bit card: record bytes 4-10
 constexpr std::uint8_t kRawMark = 0xA0;  // byte 14 of a record in a raw page
 
 constexpr int kEntryBytes = 64;
@@ -43,8 +43,7 @@ unsigned be16(const std::uint8_t* p) {
 
 // Writes the date-time text and the two event integers; returns the date-time text and
 // leaves the record's date in line.date (the day's record file).
-Text write_time_and_events(const std::uint8_t* r, int a, int b, EntryWriter& e,
-                           DecodedLine& line) {
+Text write_time_and_events(const std::uint8_t* r, int a, int b, EntryWriter& e, DecodedLine& line) {
   const records::TimeFields t = records::from_1980_seconds(records::le32(r + kStampAt));
   const Text when = format("%04d-%02d-%02d %02d:%02d:%02d", t.full_year(), t.month, t.day, t.hour,
                            t.minute, t.second);
@@ -108,18 +107,16 @@ bool raw_marked(const std::uint8_t* r) {
 // The standard paging with the record-read lock; the walk ends at the record total.
 constexpr records::Paging kPageReaders{.at_total = records::AtTotal::kEndPage,
                                        .lock = records::ReadLock::kRecordRead};
-constexpr records::DownloadSpec kCard26Records{
-    .paging = kPageReaders,
-    .layout = {.record_bytes = kRecordBytes,
-               .entry_bytes = kEntryBytes,
-               .valid = every_slot,
-               .decode = decode_card26}};
-constexpr records::DownloadSpec kCard66Records{
-    .paging = kPageReaders,
-    .layout = {.record_bytes = kRecordBytes,
-               .entry_bytes = kEntryBytes,
-               .valid = every_slot,
-               .decode = decode_card66}};
+constexpr records::DownloadSpec kCard26Records{.paging = kPageReaders,
+                                               .layout = {.record_bytes = kRecordBytes,
+                                                          .entry_bytes = kEntryBytes,
+                                                          .valid = every_slot,
+                                                          .decode = decode_card26}};
+constexpr records::DownloadSpec kCard66Records{.paging = kPageReaders,
+                                               .layout = {.record_bytes = kRecordBytes,
+                                                          .entry_bytes = kEntryBytes,
+                                                          .valid = every_slot,
+                                                          .decode = decode_card66}};
 // Any page by number, pointers ignored: its first 8 records up to the first unmarked one.
 constexpr records::RawPageSpec kRawPage{
     .layout = {.record_bytes = kRecordBytes,
@@ -140,9 +137,8 @@ std::uint8_t* bytes_of(FerrinRecordEntry* entries) {
 
 int read_card26(FerrinRecordEntry* entries, int page, const char* host, int port, int* count) {
   if (count != nullptr) *count = 0;
-  const int n =
-      records::download_page(kCard26Records, card26_state.view(), bytes_of(entries), page, host,
-                             port);
+  const int n = records::download_page(kCard26Records, card26_state.view(), bytes_of(entries), page,
+                                       host, port);
   if (n < 0) return n;
   if (count != nullptr) *count = n;
   return 0;

@@ -42,8 +42,8 @@ std::int64_t page_address(const std::uint32_t (&reg)[3], int page) {
 void decode(const std::uint8_t* r, FerrinDoorRegistration& e) {
   facility_number_text(r + kCardAt, e.card1, sizeof e.card1);
   if (r[kTypeAt] == kSingleCard) {
-    std::snprintf(e.password, sizeof e.password, "%02X%02X%02X", r[kPasswordAt],
-                  r[kPasswordAt + 1], r[kPasswordAt + 2]);
+    std::snprintf(e.password, sizeof e.password, "%02X%02X%02X", r[kPasswordAt], r[kPasswordAt + 1],
+                  r[kPasswordAt + 2]);
     e.mode = static_cast<std::int8_t>(r[kModeAt]);
   } else {
     facility_number_text(r + kSecondCardAt, e.card2, sizeof e.card2);
