@@ -21,12 +21,12 @@ using records::Text;
 
 // ---- the stored record and the entry ---------------------------------------------------
 constexpr int kRecordBytes = 16;
+constexpr int kPageBytes = 512;
 constexpr int kStampAt = 0;
 constexpr int kCard1At = 4;  // high byte, facility byte, number (big-endian 16 bits)
 constexpr int kCard2At = 8;
 constexpr int kEventAAt = 14;
 constexpr int kEventBAt = 15;
-constexpr int kLongCardBytes = 7;        // a 66-bit card: record bytes 4-10
 constexpr std::uint8_t kRawMark = 0xA0;  // byte 14 of a record in a raw page
 
 constexpr int kEntryBytes = 64;
@@ -76,13 +76,12 @@ void decode_card26(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& line
   finish(e, card1, card2.s, when, a, b, line);
 }
 
-// 66-bit cards: seven bytes as 14 hex digits; there is no second card.
+// 66-bit cards: record bytes 4-10 as 14 hex digits; there is no second card.
 void decode_card66(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& line) {
   EntryWriter e(entry, kEntryBytes);
   const int a = event(r, kEventAAt), b = event(r, kEventBAt);
   const Text when = write_time_and_events(r, a, b, e, line);
   const std::uint8_t* c = r + kCard1At;
-  static_assert(kLongCardBytes == 7);
   const Text card1 =
       format("%02X%02X%02X%02X%02X%02X%02X", c[0], c[1], c[2], c[3], c[4], c[5], c[6]);
   finish(e, card1, "0", when, a, b, line);
@@ -123,7 +122,7 @@ constexpr records::RawPageSpec kRawPage{
                .entry_bytes = kEntryBytes,
                .valid = raw_marked,
                .decode = decode_raw},
-    .last_page = INT_MAX / 512,  // keeps page x 512 inside 32 bits
+    .last_page = INT_MAX / kPageBytes,  // keeps page x 512 inside 32 bits
     .slots = 8,
     .invalid = records::InvalidSlot::kEndsPage,
     .files = records::RecordFiles::kDirectoryOnly};
