@@ -1,6 +1,6 @@
 // The simulated multi-door controller's flash: its record area (cleared by command 32) and
 // its registration area (commands 12 and 33), read page by page with command 4 and located
-// by the pointer query 18, as the main terminal's basics answer them.
+// by the pointer query 18, as the main terminal's basics answer it.
 #include <cstring>
 
 #include "sim/models/multidoor_state.h"
@@ -9,6 +9,7 @@ namespace vorskel::sim {
 namespace {
 
 constexpr std::size_t kSlot = 16;
+constexpr std::size_t kPageBytes = 512;
 constexpr std::size_t kOperationAt = 16;
 constexpr std::size_t kKeyBytes = 5;  // type byte and the first four card bytes
 enum Operation { kStore = 1, kRemove = 2, kRead = 3 };
@@ -73,6 +74,9 @@ Reply registration(Model& m, const Request& r) {
 
 void install_storage(Model& m) {
   ferrin_format(m);
+  m.on(4, [&m](const Request& r) -> Reply {  // one page of flash: records or registrations
+    return read_area(m.part<FlashAreas>().area2, r.p32(0), kPageBytes);
+  });
   m.on(12, [&m](const Request& r) -> Reply { return registration(m, r); });
   m.on(33, [&m](const Request& r) -> Reply { return registration(m, r); });
   m.on(32, [&m](const Request&) -> Reply {  // clear the record memory
