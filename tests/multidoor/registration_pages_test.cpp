@@ -116,7 +116,7 @@ TEST_F(RegistrationPages, RegistrationsWrittenByTheExportsReadBack) {
   EXPECT_EQ(entries[0].year, 9);  // Ferrin_Single gives 2009 back; the page gives 9
   EXPECT_STREQ(entries[0].doors, "010000000000000000000000");
   // A 66-bit registration reads as a double card: bytes 1-4 and 5-8 as two card texts.
-  EXPECT_STREQ(entries[1].card1, "29117767");  // 0x0123, 0x4567
+  EXPECT_STREQ(entries[1].card1, "29117767");    // 0x0123, 0x4567
   EXPECT_STREQ(entries[1].card2, "3524352480");  // 0x89AB, 0xCD00
   EXPECT_EQ(entries[1].year, 30);
 }
