@@ -205,7 +205,8 @@ TEST_F(Ways, ChangedEchoOfASettingGivesMinusTwo) {
   EXPECT_EQ(Ferrin_SetWayAlarm(flags, 0, host(), port()), -2);
   EXPECT_EQ(Ferrin_SetWayPass(flags, 0, host(), port()), -2);
   EXPECT_EQ(Ferrin_SetWayLock("1", 0, host(), port()), -2);
-  EXPECT_EQ(Ferrin_SetWayTimeSeg(group, 0, host(), port()), -2);
+  const int seg[33] = {1};
+  EXPECT_EQ(Ferrin_SetWayTimeSeg(seg, 0, host(), port()), -2);
   EXPECT_EQ(Ferrin_SetDoorOpenPsw(psw, 0, host(), port()), -2);
   EXPECT_EQ(Ferrin_SetWayConnect(group, 0, host(), port()), -2);
   EXPECT_EQ(Ferrin_SetWayTimer(flags, host(), port()), -2);
