@@ -106,18 +106,18 @@ bool raw_marked(const std::uint8_t* r) {
 // The standard paging with the record-read lock; the walk ends at the record total.
 constexpr records::Paging kPageReaders{.at_total = records::AtTotal::kEndPage,
                                        .lock = records::ReadLock::kRecordRead};
-constexpr records::DownloadSpec kCard26Records{.paging = kPageReaders,
-                                               .layout = {.record_bytes = kRecordBytes,
-                                                          .entry_bytes = kEntryBytes,
-                                                          .valid = every_slot,
-                                                          .decode = decode_card26}};
-constexpr records::DownloadSpec kCard66Records{.paging = kPageReaders,
-                                               .layout = {.record_bytes = kRecordBytes,
-                                                          .entry_bytes = kEntryBytes,
-                                                          .valid = every_slot,
-                                                          .decode = decode_card66}};
+constexpr records::DownloadRow kCard26Records{.paging = kPageReaders,
+                                              .layout = {.record_bytes = kRecordBytes,
+                                                         .entry_bytes = kEntryBytes,
+                                                         .valid = every_slot,
+                                                         .decode = decode_card26}};
+constexpr records::DownloadRow kCard66Records{.paging = kPageReaders,
+                                              .layout = {.record_bytes = kRecordBytes,
+                                                         .entry_bytes = kEntryBytes,
+                                                         .valid = every_slot,
+                                                         .decode = decode_card66}};
 // Any page by number, pointers ignored: its first 8 records up to the first unmarked one.
-constexpr records::RawPageSpec kRawPage{
+constexpr records::RawPageRow kRawPage{
     .layout = {.record_bytes = kRecordBytes,
                .entry_bytes = kEntryBytes,
                .valid = raw_marked,
