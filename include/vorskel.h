@@ -743,6 +743,185 @@ VORSKEL_API int VORSKEL_CALL Pirrel_mifare_taiwan(unsigned int value);
 
 /* ---- multi-door controller ---------------------------------------------------------- */
 
+/* The multi-door controller serves 24 door channels, numbered 0 to 23. A channel number
+ * outside 0..23 gives -1 with nothing sent. Writes that the controller answers by echoing
+ * the payload return -2 when the echo differs (the controller may have stored some of it);
+ * the channel actions return -1 then. Every other negative result is the transaction's. */
+
+/* One decoded record of the controller (64 bytes; offsets fixed). */
+typedef struct FerrinRecordEntry {
+  char time[24];  /*  0: "YYYY-MM-DD hh:mm:ss" */
+  int eventA;     /* 24: event byte A, sign-extended (Ferrin_ReadAllRecord: record byte 4) */
+  int eventB;     /* 28: event byte B, sign-extended (Ferrin_ReadAllRecord: record byte 5) */
+  char card1[16]; /* 32 */
+  char card2[16]; /* 48 */
+} FerrinRecordEntry;
+
+/* One card registration of the controller (92 bytes; offsets fixed). */
+typedef struct FerrinDoorRegistration {
+  char card1[16];   /*  0: 8 hex digits (Ferrin_REG_WEIGEN66: 14) when written */
+  char card2[16];   /* 16: second card of a double registration, 8 hex digits */
+  char password[8]; /* 32: 6 hex digits (single cards) */
+  int mode;         /* 40: 10..13 for single cards */
+  int index;        /* 44: 0..15 for single cards */
+  char doors[32];   /* 48: character i is '1' when channel i may open (24 characters) */
+  int year;         /* 80: full year when written; see Ferrin_ReadReg */
+  int month;        /* 84 */
+  int day;          /* 88 */
+} FerrinDoorRegistration;
+
+/* -- records. The page readers download the record area one 512-byte page per call: page 0
+ * (which also runs the record-pointer query 18 and the count query 11), then 1, 2, ... until
+ * -1. Pages are read with command 4; each record becomes one entry (32 per page, up to 64
+ * when both record pointers fall in one page) and one line of the day's record file. The
+ * record-read lock is held from after the page-0 queries to the end of each call. Each
+ * export keeps one library-wide download state: one download per export at a time. */
+
+/* Card texts "%03u%05u" (facility, number) of both cards. Result 0 and *count = entries
+ * written; -1 when the download is over (count 0); or a query's or page read's error. */
+VORSKEL_API int VORSKEL_CALL Ferrin_ReadRecord(FerrinRecordEntry* entries, int page,
+                                               const char* host, int port, int* count);
+/* The 66-bit card as 14 upper-case hex digits in card1, "0" in card2. Result: the number of
+ * entries written, -1 when the download is over, or a query's or page read's error. */
+VORSKEL_API int VORSKEL_CALL Ferrin_ReadRecord_Weigen66(FerrinRecordEntry* entries, int page,
+                                                        const char* host, int port);
+/* Reads the page at page x 512 regardless of the record pointers and decodes its first
+ * records up to the first whose byte 14 is not 0xA0 (at most 8 entries; the rest of the
+ * buffer is untouched). No record file lines. 0, or the page read's error. */
+VORSKEL_API int VORSKEL_CALL Ferrin_ReadAllRecord(FerrinRecordEntry* entries, int page,
+                                                  const char* host, int port);
+/* Clear the controller's record memory (command 32, no payload). The transaction result. */
+VORSKEL_API int VORSKEL_CALL Ferrin_InitRecord(const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_InitFlash3(const char* host, int port);
+
+/* -- time tables. A time segment is four ints: start hour, start minute, end hour, end
+ * minute; on the wire minute before hour. Written hours above 23 and minutes above 59 go as
+ * 0; negative values go as their low byte. Read bytes are sign-extended (0xFF reads -1). */
+
+/* Week table: 7 days x 8 segments, day-major (224 ints); index 0..7 (else -1). Set clamps
+ * the caller's table in place and checks the 225-byte echo (-2). */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetTimeTable(int* table, int index, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetTimeTable(int* table, int index, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_SetOpenTimeTable(int* table, int index, const char* host,
+                                                     int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetOpenTimeTable(int* table, int index, const char* host,
+                                                     int port);
+/* Holiday entry i (0..19, else -1): four ints, each sent as its low byte. Set reads the
+ * whole 80-byte holiday table (command 53), replaces entry i and writes it back (command
+ * 52, echo checked): the other entries travel back unchanged. Not atomic on the controller. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetHolidayTable(const int* entry, int index, const char* host,
+                                                    int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetHolidayTable(int* entry, int index, const char* host,
+                                                    int port);
+/* Holiday door table: 8 segments (32 ints), index 0..7. Set clamps what it sends only. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetHolidayDoorTable(const int* table, int index,
+                                                        const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetHolidayDoorTable(int* table, int index, const char* host,
+                                                        int port);
+/* Map table: 32 bytes passed through. Get sends the caller's 32 bytes as they stand and
+ * overwrites them with the reply. The transaction result. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetMapTable(const unsigned char* map, const char* host,
+                                                int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetMapTable(unsigned char* map, const char* host, int port);
+
+/* -- doors and ways */
+
+/* Act on one channel at once (commands 98, 99, 100, 101); -1 also when the reply does not
+ * echo the channel. */
+VORSKEL_API int VORSKEL_CALL Ferrin_Open(int channel, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_OpenAlways(int channel, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_Close(int channel, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_ClearAlarm(int channel, const char* host, int port);
+/* Status of all channels (command 97): status[7c + k] = bit k (0 or 1) of channel c's
+ * status byte, k = 0..6; 168 bytes. */
+VORSKEL_API int VORSKEL_CALL Ferrin_GetStatus(unsigned char* status, const char* host, int port);
+
+/* Alarm flags: 7 bytes, flag k is bit k (written zero/non-zero, read 0/1). */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetWayAlarm(const unsigned char* flags, int channel,
+                                                const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetWayAlarm(unsigned char* flags, int channel, const char* host,
+                                                int port);
+/* Pass flags: 9 bytes; flags 0-5 and 6 go to bits 0-5 and 7 of the first byte, flags 7 and
+ * 8 to bits 0 and 7 of the second. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetWayPass(const unsigned char* flags, int channel,
+                                               const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetWayPass(unsigned char* flags, int channel, const char* host,
+                                               int port);
+/* Lock mask text: character i is '1' when channel i is in the mask (first 24 characters).
+ * Get writes exactly 24 characters '1'/'0' and no terminating zero. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetWayLock(const char* mask, int channel, const char* host,
+                                               int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetWayLock(char* mask, int channel, const char* host, int port);
+/* Time segment set: 33 ints (a leading value, then 16 pairs), each sent as its low byte,
+ * read back sign-extended. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetWayTimeSeg(const int* set, int channel, const char* host,
+                                                  int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetWayTimeSeg(int* set, int channel, const char* host,
+                                                  int port);
+/* Passwords: 8 hex digits when written (the text is upper-cased in place first; a shorter
+ * text counts its missing digits as 0); read as 8 upper-case hex digits and a zero (9
+ * bytes). */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetDoorOpenPsw(char* password, int channel, const char* host,
+                                                   int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetDoorOpenPsw(char* password, int channel, const char* host,
+                                                   int port);
+
+/* -- controller-wide settings */
+
+/* Linkage group 0 or 1 (else -1): 5 ints, members 1-4 (255 = none) and a 16-bit value. The
+ * members present are packed to the front, the free places sent as 0xFF (read back as -1). */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetWayConnect(const int* group, int index, const char* host,
+                                                  int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetWayConnect(int* group, int index, const char* host,
+                                                  int port);
+/* Way timer: 4 bytes passed through. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetWayTimer(const unsigned char* timer, const char* host,
+                                                int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetWayTimer(unsigned char* timer, const char* host, int port);
+/* Alarm password: as the door open password, for the whole controller. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetDoorAlarmPsw(char* password, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetDoorAlarmPsw(char* password, const char* host, int port);
+/* Print information: 42 bytes passed through (command 89, no echo check). */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetPrintInfo(const unsigned char* info, const char* host,
+                                                 int port);
+/* Serial port use (command 105): low bytes of portByte and useByte; nothing checked. */
+VORSKEL_API int VORSKEL_CALL Ferrin_Com_Usetype(int portByte, int useByte, const char* host,
+                                                int port);
+/* Serial input format (command 104): the low byte of portByte must be 0 or 1 (else -1),
+ * then the low bytes of the four format values. */
+VORSKEL_API int VORSKEL_CALL Ferrin_Com_InputFormat(int portByte, int format1, int format2,
+                                                    int format3, int format4, const char* host,
+                                                    int port);
+/* Kept for hosts that link it: sends nothing and returns 0. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetGPRSInfo(int unused1, int unused2, int unused3);
+
+/* -- card registrations. operation 1 stores (the reply must echo the registration), 2 is
+ * passed on with only the status checked (its meaning is the controller's), 3 reads the
+ * registration back into entry. Note: the terminal address comes before the operation. Cards, then
+ * the password, are upper-cased in place before any check. Results: 0; -1 for a bad argument
+ * (nothing sent); -2 when the controller refuses (status byte) or, for operation 1, does not echo.
+ */
+
+/* 26-bit card (command 12, type 0xA1): card1 8 hex digits, password 6 hex digits, mode
+ * 10..13, index 0..15. Read back: card1 as "%03u%05u", password, mode, index, doors, date. */
+VORSKEL_API int VORSKEL_CALL Ferrin_Single(FerrinDoorRegistration* entry, const char* host,
+                                           int port, int operation);
+/* Two cards shown together (command 33, type 0xA2): card1 and card2 8 hex digits each. */
+VORSKEL_API int VORSKEL_CALL Ferrin_Double(FerrinDoorRegistration* entry, const char* host,
+                                           int port, int operation);
+/* 66-bit card (command 12, type 0xA2): card1 14 hex digits; read back in lower case. */
+VORSKEL_API int VORSKEL_CALL Ferrin_REG_WEIGEN66(FerrinDoorRegistration* entry, const char* host,
+                                                 int port, int operation);
+/* Downloads the registration area one 512-byte page per call (page 0 reruns the pointer
+ * query 18; then pages 1, 2, ... until -1) into up to 32 entries, from the page start up to
+ * the first slot that is not a registration; fields a registration does not carry are left
+ * as they were (clear the buffer first). The year is the stored two-digit year. Adds the
+ * number decoded to *count (set it to 0 before page 0). 0; -1 when over; or an error. The
+ * stored pointers are shared with other paged downloads (door controller, disposal, flow and
+ * merchant records): run one of these downloads at a time. */
+VORSKEL_API int VORSKEL_CALL Ferrin_ReadReg(FerrinDoorRegistration* entries, int page,
+                                            const char* host, int port, int* count);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif
