@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "consume/reports_support.h"
+#include "records/calendar.h"
 #include "transport/crc16.h"
 
 namespace vorskel::reports {
@@ -30,8 +30,8 @@ namespace {
 
 void put_stamp(std::uint32_t stamp, char* date, std::size_t date_room, char* time,
                std::size_t time_room) {
-  const TimeFields t = from_1980_seconds(stamp);
-  put_field(date, date_room, "%04d-%02d-%02d", t.year, t.month, t.day);
+  const records::TimeFields t = records::from_1980_seconds(stamp);
+  put_field(date, date_room, "%04d-%02d-%02d", t.full_year(), t.month, t.day);
   put_field(time, time_room, "%02d:%02d:%02d", t.hour, t.minute, t.second);
 }
 

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "consume/reports_decoders.h"
-#include "consume/reports_support.h"
 #include "platform/platform.h"
+#include "records/record_file.h"
 #include "terminal/watch_receive.h"
 #include "transport/library.h"
 #include "vorskel.h"
@@ -40,7 +40,7 @@ extern "C" {
 VORSKEL_API int VORSKEL_CALL Nemmar_Watch(NemmarConsumptionEntry* entry, char* senderText,
                                           int* senderPort) {
   if (entry == nullptr) return -1;
-  rp::ensure_records_directory();
+  const vorskel::records::RecordFileWriter prepared;  // writes nothing; makes "records" exist
   std::uint8_t buffer[rp::kConsumptionRoom];
   const int n = vorskel::receive_watch_datagram_unless(buffer, rp::kConsumptionRoom, senderText,
                                                        senderPort, not_a_consumption);
@@ -53,7 +53,7 @@ VORSKEL_API int VORSKEL_CALL Nemmar_Watch(NemmarConsumptionEntry* entry, char* s
 VORSKEL_API int VORSKEL_CALL Brell_Save2DB(BrellBooking* booking, char* senderText,
                                            int* senderPort) {
   if (booking == nullptr) return -1;
-  rp::ensure_records_directory();
+  const vorskel::records::RecordFileWriter prepared;  // writes nothing; makes "records" exist
   std::uint8_t buffer[rp::kShortReportRoom];
   const int n = receive_short_report(buffer, senderText, senderPort);
   if (n < 0) return give_up(-1);
@@ -71,7 +71,7 @@ VORSKEL_API int VORSKEL_CALL Brell_BookSucc(int code, const char* host, int port
 VORSKEL_API int VORSKEL_CALL Vorsk_Save2db(VorskSavedReport* report, char* senderText,
                                            int* senderPort) {
   if (report == nullptr) return -1;
-  rp::ensure_records_directory();
+  const vorskel::records::RecordFileWriter prepared;  // writes nothing; makes "records" exist
   std::memset(report, 0, sizeof *report);
   std::uint8_t buffer[rp::kShortReportRoom];
   char from[16] = "";
