@@ -739,6 +739,80 @@ VORSKEL_API int VORSKEL_CALL Pirrel_mifare_taiwan(unsigned int value);
 
 /* ---- consumption terminals ---------------------------------------------------------- */
 
+/* Payment terminals: Nemmar, its second generation (Nemmarv2_) and Brell. */
+
+/* -- settings --
+ * Each sends one command with a short payload and returns the transaction result (0, -20,
+ * -21, -22); the queries write their outputs only on 0 (Nemmar_get_point_mod: always).
+ * Numbers go little-endian; byte and word arguments send their low 8 or 16 bits. A null
+ * buffer or text sends zeros in its place; a null output is not written. */
+
+/* One byte at payload 0: commands 85, 86, 87 and 90 (sent and answered as 1 byte). */
+VORSKEL_API int VORSKEL_CALL Nemmar_Com_Print(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Nemmar_Add_Point(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Nemmar_OverCost(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Nemmar_set_point_mod(int value, const char* host, int port);
+
+/* Asks for the point mode (command 91, one zero byte). *mode receives reply byte 0 even
+ * when the exchange fails (then the 0 that was sent). */
+VORSKEL_API int VORSKEL_CALL Nemmar_get_point_mod(unsigned char* mode, const char* host,
+                                                  int port);
+
+/* Sets the master card (command 7, 4 bytes). Nemmar_MasterCard_id reads a decimal text
+ * (wrapping modulo 2^32: "4294967296" sends 0) and sends it least significant byte first;
+ * Nemmar_MasterCard reads 8 hexadecimal digits and sends the pairs in text order
+ * ("1A2B3C4D" sends 1A 2B 3C 4D; missing or non-hex digits count as 0). */
+VORSKEL_API int VORSKEL_CALL Nemmar_MasterCard_id(const char* card, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Nemmar_MasterCard(const char* card, const char* host, int port);
+
+/* Command 80: a, b, c, d at payload 0, 4, 8, 12 (16 bytes, reply 131). */
+VORSKEL_API int VORSKEL_CALL Nemmar_Memory(unsigned int a, unsigned int b, unsigned int c,
+                                           unsigned int d, const char* host, int port);
+/* Command 81: a (byte) at 0, b (16 bits) at 1-2 (3 bytes, reply 131). */
+VORSKEL_API int VORSKEL_CALL Nemmar_DaySum(int a, int b, const char* host, int port);
+/* Command 82: the ten 16-bit values in array order (20 bytes, reply 131). */
+VORSKEL_API int VORSKEL_CALL Nemmar_Auto_x(const unsigned short* values, const char* host,
+                                           int port);
+/* Command 83: value at 0-3 (4 bytes, reply 131). */
+VORSKEL_API int VORSKEL_CALL Nemmar_CostMax(unsigned int value, const char* host, int port);
+/* Command 84: a, b, c at 0, 4, 8 (12 bytes, reply 131). */
+VORSKEL_API int VORSKEL_CALL Nemmar_SetDelay(unsigned int a, unsigned int b, unsigned int c,
+                                             const char* host, int port);
+/* Command 92: a, b at 0, 4 (8 bytes, reply 131). */
+VORSKEL_API int VORSKEL_CALL Nemmar_TimeValue(unsigned int a, unsigned int b, const char* host,
+                                              int port);
+
+/* Three time periods (command 20, 12 bytes, reply 131): period i = 0, 1, 2 at bytes 4i to
+ * 4i + 3 holds the low bytes of table[2i], table[2i + 1], table[6 + 2i], table[7 + 2i].
+ * The port is passed by pointer and read once; a null port pointer gives -20. */
+VORSKEL_API int VORSKEL_CALL Nemmar_TimeTable(const int* table, const char* host,
+                                              const int* port);
+
+/* Device name and two values (command 8, 20 bytes): the first 8 characters of name at most
+ * at 0-7 (rest zero), first at 15, second at 16. */
+VORSKEL_API int VORSKEL_CALL Nemmar_SetDevice(const char* name, int first, int second,
+                                              const char* host, int port);
+/* Reads them back (command 9, reply 20): on 0 copies the reply's name text, at most 8
+ * bytes and WITHOUT a terminating zero (give a buffer that holds one after them), and sets
+ * *first and *second from reply bytes 15 and 16, sign-extended. */
+VORSKEL_API int VORSKEL_CALL Nemmar_GetDevice(char* name, int* first, int* second,
+                                              const char* host, int port);
+
+/* Second generation: the 46-byte print information (command 89, reply 46). */
+VORSKEL_API int VORSKEL_CALL Nemmarv2_SetPrintInfo(const unsigned char* info, const char* host,
+                                                   int port);
+
+/* Brell: the 32-byte cost multiplier table (command 122); Brell_GetCostMul sends the
+ * caller's 32 bytes (command 123) and on 0 copies the reply's 32 bytes back over them. */
+VORSKEL_API int VORSKEL_CALL Brell_SetCostMul(const unsigned char* table, const char* host,
+                                              int port);
+VORSKEL_API int VORSKEL_CALL Brell_GetCostMul(unsigned char* table, const char* host, int port);
+/* Brell: the card type mask (command 124, mask at 0-3 of a 32-byte payload); the query
+ * (command 125, 32 zero bytes) sets *mask from reply bytes 0-3 on 0. */
+VORSKEL_API int VORSKEL_CALL Brell_SetCardTypeMask(unsigned int mask, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Brell_GetCardTypeMask(unsigned int* mask, const char* host,
+                                                   int port);
+
 /* ---- door controllers --------------------------------------------------------------- */
 
 /* ---- multi-door controller ---------------------------------------------------------- */
