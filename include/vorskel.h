@@ -755,8 +755,7 @@ VORSKEL_API int VORSKEL_CALL Nemmar_set_point_mod(int value, const char* host, i
 
 /* Asks for the point mode (command 91, one zero byte). *mode receives reply byte 0 even
  * when the exchange fails (then the 0 that was sent). */
-VORSKEL_API int VORSKEL_CALL Nemmar_get_point_mod(unsigned char* mode, const char* host,
-                                                  int port);
+VORSKEL_API int VORSKEL_CALL Nemmar_get_point_mod(unsigned char* mode, const char* host, int port);
 
 /* Sets the master card (command 7, 4 bytes). Nemmar_MasterCard_id reads a decimal text
  * (wrapping modulo 2^32: "4294967296" sends 0) and sends it least significant byte first;
@@ -785,8 +784,7 @@ VORSKEL_API int VORSKEL_CALL Nemmar_TimeValue(unsigned int a, unsigned int b, co
 /* Three time periods (command 20, 12 bytes, reply 131): period i = 0, 1, 2 at bytes 4i to
  * 4i + 3 holds the low bytes of table[2i], table[2i + 1], table[6 + 2i], table[7 + 2i].
  * The port is passed by pointer and read once; a null port pointer gives -20. */
-VORSKEL_API int VORSKEL_CALL Nemmar_TimeTable(const int* table, const char* host,
-                                              const int* port);
+VORSKEL_API int VORSKEL_CALL Nemmar_TimeTable(const int* table, const char* host, const int* port);
 
 /* Device name and two values (command 8, 20 bytes): the first 8 characters of name at most
  * at 0-7 (rest zero), first at 15, second at 16. */
@@ -795,8 +793,8 @@ VORSKEL_API int VORSKEL_CALL Nemmar_SetDevice(const char* name, int first, int s
 /* Reads them back (command 9, reply 20): on 0 copies the reply's name text, at most 8
  * bytes and WITHOUT a terminating zero (give a buffer that holds one after them), and sets
  * *first and *second from reply bytes 15 and 16, sign-extended. */
-VORSKEL_API int VORSKEL_CALL Nemmar_GetDevice(char* name, int* first, int* second,
-                                              const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Nemmar_GetDevice(char* name, int* first, int* second, const char* host,
+                                              int port);
 
 /* Second generation: the 46-byte print information (command 89, reply 46). */
 VORSKEL_API int VORSKEL_CALL Nemmarv2_SetPrintInfo(const unsigned char* info, const char* host,
@@ -810,8 +808,92 @@ VORSKEL_API int VORSKEL_CALL Brell_GetCostMul(unsigned char* table, const char* 
 /* Brell: the card type mask (command 124, mask at 0-3 of a 32-byte payload); the query
  * (command 125, 32 zero bytes) sets *mask from reply bytes 0-3 on 0. */
 VORSKEL_API int VORSKEL_CALL Brell_SetCardTypeMask(unsigned int mask, const char* host, int port);
-VORSKEL_API int VORSKEL_CALL Brell_GetCardTypeMask(unsigned int* mask, const char* host,
-                                                   int port);
+VORSKEL_API int VORSKEL_CALL Brell_GetCardTypeMask(unsigned int* mask, const char* host, int port);
+
+/* -- card registry --
+ * One entry per call with the registry command 12. operation: 1 stores the entry, 2 sends
+ * the card number alone (the command's remaining operation), 3 reads the entry back into
+ * the caller's structure. Another operation, or a null structure, gives -1 with nothing
+ * sent. Decimal texts are read up to the end of their field and wrap modulo 2^32; byte,
+ * word, nibble and date values send their low bits. */
+
+/* The caller's entry of Nemmar_Regsitry (20 bytes). */
+typedef struct NemmarRegistryBlock {
+  char card[12];       /*  0: card number, decimal text */
+  unsigned int first;  /* 12: first value (sent with operation 1, read back by 3) */
+  unsigned int second; /* 16: second value */
+} NemmarRegistryBlock;
+
+/* 14 bytes: card 0-3, first value 4-7 and second value 8-11 (operation 1 only, else 0),
+ * operation 12-13. Returns the terminal's status word (reply 12-13, signed) or the
+ * transaction result; operation 3 first copies reply 4-7 and 8-11 into the two values. */
+VORSKEL_API int VORSKEL_CALL Nemmar_Regsitry(NemmarRegistryBlock* block, int operation,
+                                             const char* host, int port);
+
+/* For terminals that know cards by a 10-digit number. card: decimal text, room for 11
+ * bytes. 14 bytes: card 0-3, operation 4-5, zeros. Operations 1 and 2: 0 or the
+ * transaction result. Operation 3: -1 when the terminal's status word (reply 4-5) is not 0;
+ * otherwise card is overwritten with reply 0-3 as "%010lu" (10 digits and a zero) and 0. */
+VORSKEL_API int VORSKEL_CALL Nemmar_Registry_id(char* card, int operation, const char* host,
+                                                int port);
+
+/* The caller's entry of Brell_Registry_id (140 bytes). */
+typedef struct BrellCardEntry {
+  char card[16];         /*   0: card number, decimal text */
+  char first[16];        /*  16: first number, decimal text */
+  char second[16];       /*  32: second number, decimal text */
+  unsigned char raw[16]; /*  48: bytes 0-7 sent unchanged; operation 3 writes bytes 0-9 */
+  char byteValue[16];    /*  64: decimal text, low 8 bits sent */
+  char wordValue[16];    /*  80: decimal text, low 16 bits sent */
+  char highNibble[16];   /*  96: decimal text, low 4 bits sent */
+  char lowNibble[16];    /* 112: decimal text, low 4 bits sent */
+  int year;              /* 128: full year (2009) */
+  int month;             /* 132 */
+  int day;               /* 136 */
+} BrellCardEntry;
+
+/* 34 bytes from the entry for every operation: card 0-3, first 4-7, second 8-11, byte
+ * value 12, word value 13-14, raw bytes 0-7 at 20-27, the nibbles at 28 (high, low), year -
+ * 1900 at 29, month 30, day 31, operation 32-33. Operations 1 and 2: the status word (reply
+ * 32-33, signed) or the transaction result. Operation 3: -1 when the status word is not 0
+ * and also when the terminal does not answer; -22 for a reply to another command (entry
+ * untouched); else the entry is filled from the reply (card "%010u", numbers "%u", reply
+ * 20-29 into raw[0..9], year = byte 29 + 1900) and 0. */
+VORSKEL_API int VORSKEL_CALL Brell_Registry_id(BrellCardEntry* entry, int operation,
+                                               const char* host, int port);
+
+/* -- merchant and money functions -- */
+
+/* Writes a department name to flash area 2 at index x 16 (command 55, as Vorsk_WrFlash2):
+ * the first min(length, 16) bytes of name, zero-padded to 16 (a negative length or null
+ * name writes 16 zeros). Returns the terminal's status word or the transaction result. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Merch_Dept(int index, const unsigned char* name, int length,
+                                              const char* host, int port);
+
+/* The caller's entry of Vorsk_Merch_Regsitry (20 bytes). */
+typedef struct VorskMerchRegistryBlock {
+  unsigned int first;  /*  0: low 8 bits sent */
+  unsigned int number; /*  4: 32-bit number */
+  unsigned int second; /*  8: low 8 bits sent */
+  unsigned int third;  /* 12: low 8 bits sent */
+  unsigned int word;   /* 16: low 16 bits sent */
+} VorskMerchRegistryBlock;
+
+/* Merchant registry entry (command 12, 11 bytes): number 0-3, first, second, third at 4, 5,
+ * 6 and word at 7-8 (operation 1 only, else 0), operation 9-10. operation 1, 2 or 3, else
+ * -1 with nothing sent. Returns the status word (reply 9-10, signed) or the transaction
+ * result; operation 3 first stores reply 4, 5, 6 and 7-8 into the block. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Merch_Regsitry(VorskMerchRegistryBlock* block, int operation,
+                                                  const char* host, int port);
+
+/* Sends an amount in hundredths (command 38) as the text "%d.%02d" without a zero, e.g.
+ * 1234 as "12.34", 5 as "0.05", 60000 as "600.00" (sent and answered with the text's
+ * length). -1 for an amount above 60000, nothing sent. */
+VORSKEL_API int VORSKEL_CALL Vorsk_RealChangeMoney(int amount, const char* host, int port);
+
+/* Sends a bus fare (command 38, 2 bytes): the amount in hundredths as a 16-bit number.
+ * -1, nothing sent, unless it is whole units (a multiple of 100) and at most 25600. */
+VORSKEL_API int VORSKEL_CALL Vorsk_ChangeMoneyForBus(int amount, const char* host, int port);
 
 /* ---- door controllers --------------------------------------------------------------- */
 

@@ -15,15 +15,15 @@ namespace {
 
 // How one argument goes into the payload.
 enum class Put : std::uint8_t {
-  kByte,        // low 8 bits of a number
-  kWord,        // low 16 bits, little-endian
-  kLong,        // 32 bits, little-endian
-  kDecimalCard, // decimal card text, as a 32-bit number (wraps modulo 2^32)
-  kHexCard,     // 8 hexadecimal digits, packed two to a byte, first pair first
-  kName,        // the first `width` characters of a text at most, the rest zero
-  kBlock,       // `width` bytes from the caller's buffer
-  kWords,       // `width` 16-bit numbers from the caller's array, 2 bytes each
-  kTimeTable,   // twelve integers as three 4-byte periods (see put_time_table)
+  kByte,         // low 8 bits of a number
+  kWord,         // low 16 bits, little-endian
+  kLong,         // 32 bits, little-endian
+  kDecimalCard,  // decimal card text, as a 32-bit number (wraps modulo 2^32)
+  kHexCard,      // 8 hexadecimal digits, packed two to a byte, first pair first
+  kName,         // the first `width` characters of a text at most, the rest zero
+  kBlock,        // `width` bytes from the caller's buffer
+  kWords,        // `width` 16-bit numbers from the caller's array, 2 bytes each
+  kTimeTable,    // twelve integers as three 4-byte periods (see put_time_table)
 };
 
 struct Field {
@@ -188,7 +188,8 @@ void take_reply(const Frame& f, Take take, int result, const Out& out) {
       int n = 0;
       while (n < kDeviceNameChars && text[n] != '\0') ++n;
       if (out.a != nullptr) std::memcpy(out.a, text, static_cast<std::size_t>(n));
-      if (out.b != nullptr) *static_cast<int*>(out.b) = static_cast<std::int8_t>(f.get8(kDeviceFirst));
+      if (out.b != nullptr)
+        *static_cast<int*>(out.b) = static_cast<std::int8_t>(f.get8(kDeviceFirst));
       if (out.c != nullptr)
         *static_cast<int*>(out.c) = static_cast<std::int8_t>(f.get8(kDeviceSecond));
       return;
@@ -260,8 +261,7 @@ VORSKEL_API int VORSKEL_CALL Nemmar_TimeValue(unsigned int a, unsigned int b, co
                                               int port) {
   return vorskel::consume::set(vorskel::consume::kTimeValue, {a, b}, host, port);
 }
-VORSKEL_API int VORSKEL_CALL Nemmar_TimeTable(const int* table, const char* host,
-                                              const int* port) {
+VORSKEL_API int VORSKEL_CALL Nemmar_TimeTable(const int* table, const char* host, const int* port) {
   // The port is read once, before the exchange; without one there is nowhere to send.
   if (port == nullptr) return vorskel::kSendFailed;
   return vorskel::consume::set(vorskel::consume::kTimeTable, {table}, host, *port);
@@ -270,8 +270,8 @@ VORSKEL_API int VORSKEL_CALL Nemmar_SetDevice(const char* name, int first, int s
                                               const char* host, int port) {
   return vorskel::consume::set(vorskel::consume::kSetDevice, {name, first, second}, host, port);
 }
-VORSKEL_API int VORSKEL_CALL Nemmar_GetDevice(char* name, int* first, int* second,
-                                              const char* host, int port) {
+VORSKEL_API int VORSKEL_CALL Nemmar_GetDevice(char* name, int* first, int* second, const char* host,
+                                              int port) {
   return vorskel::consume::run(vorskel::consume::kGetDevice, {}, Out{name, first, second}, host,
                                port);
 }
@@ -289,8 +289,7 @@ VORSKEL_API int VORSKEL_CALL Brell_GetCostMul(unsigned char* table, const char* 
 VORSKEL_API int VORSKEL_CALL Brell_SetCardTypeMask(unsigned int mask, const char* host, int port) {
   return vorskel::consume::set(vorskel::consume::kSetCardMask, {mask}, host, port);
 }
-VORSKEL_API int VORSKEL_CALL Brell_GetCardTypeMask(unsigned int* mask, const char* host,
-                                                   int port) {
+VORSKEL_API int VORSKEL_CALL Brell_GetCardTypeMask(unsigned int* mask, const char* host, int port) {
   return vorskel::consume::run(vorskel::consume::kGetCardMask, {}, Out{mask}, host, port);
 }
 
