@@ -895,6 +895,75 @@ VORSKEL_API int VORSKEL_CALL Vorsk_RealChangeMoney(int amount, const char* host,
  * -1, nothing sent, unless it is whole units (a multiple of 100) and at most 25600. */
 VORSKEL_API int VORSKEL_CALL Vorsk_ChangeMoneyForBus(int amount, const char* host, int port);
 
+/* -- record downloads --
+ * Paged downloads as Vorsk_Record (see "records" above): page 0, then 1, 2, ... until -1.
+ * Page 0 reads the record pointers (command 18) and the record total (command 11); every
+ * call reads one page of flash area 2 (command 4) and decodes its valid records into
+ * entries back to back in out, appending one line per record to the record file of its
+ * day. Invalid slots count against the record total. Each export has a download state of
+ * its own (one download per export at a time). Results: entries written, 0 for a page in
+ * the empty gap of a wrapped area, -1 when the download is over (also for a null out or a
+ * negative page, nothing sent), or a transaction result. Time stamps are seconds since
+ * 1980-01-01; dates print "YYYY-MM-DD", times "hh:mm:ss". Entry bytes not named keep the
+ * caller's values. */
+
+/* 19-byte records, 26 to a 494-byte page. out: 26 entries of 96 bytes (2,496 bytes):
+ * "%08lu" card at 0, date 12, time 24, "%03d" record type 34, "%08lu" value B 54, "%08lu"
+ * value A 70, value C as a 32-bit number at 88. Line: "card B A type date time C host". */
+VORSKEL_API int VORSKEL_CALL Nemmar_Record(unsigned char* out, int page, const char* host,
+                                           int port);
+
+/* 10-byte short records (card 0 marks an empty slot), 32 to a 320-byte page, each page call
+ * under the record-read lock shared with the multi-door controller's record reads. out: 32
+ * entries of 96 bytes (3,072 bytes), each cleared first: "%010lu" card at 0, date 12, time
+ * 24, "%08lu" value 54. An empty slot leaves a cleared, dated entry at the next position.
+ * Line: "card value date time host". */
+VORSKEL_API int VORSKEL_CALL Nemmar_Record_id(unsigned char* out, int page, const char* host,
+                                              int port);
+
+/* One raw page of 24 records at min(page, 575) x 456 in flash order, pointers ignored, no
+ * state (page 600 reads address 262,200). out: 24 entries as Nemmar_Record. Returns the
+ * entries written or a transaction result. */
+VORSKEL_API int VORSKEL_CALL Nemmar_RecordAll(unsigned char* out, int page, const char* host,
+                                              int port);
+
+/* Second generation: 22-byte records, 23 to a 506-byte page. out: 23 entries of 124 bytes
+ * (2,852 bytes): card 0, date 12, time 24, type 34, value B 54, value E 70, value A 86
+ * ("%08lu"), "%03d" value D 102. Line: "card A B E type date time D host". */
+VORSKEL_API int VORSKEL_CALL Nemmarv2_Record(unsigned char* out, int page, const char* host,
+                                             int port);
+
+/* One raw page of 23 second-generation records at min(page, 575) x 506 (page 575 reads
+ * 290,950), as Nemmar_RecordAll. */
+VORSKEL_API int VORSKEL_CALL Nemmarv2_RecordAll(unsigned char* out, int page, const char* host,
+                                                int port);
+
+/* Writes one record into a second-generation terminal (command 88, 22 bytes, reply 131)
+ * from a 124-byte entry as Nemmarv2_Record gives it: card (text at 0) at 0-3, the text at 54
+ * at 4-7 and the text at 86 at 8-11 (so values A and B arrive exchanged), time stamp
+ * 0xAAAA5555, flag 0xAA, 0 for value D, the text at 70 at 18-21. Texts are decimal, read
+ * within their fields (no number gives 0). Returns the transaction result; -1 for a null
+ * entry, nothing sent. */
+VORSKEL_API int VORSKEL_CALL Nemmarv2_Write_ARecord(const unsigned char* entry, const char* host,
+                                                    int port);
+
+/* Brell: 16-byte records marked 0x5A in byte 14, 32 to a 512-byte page. out: 32 entries of
+ * 96 bytes (3,072 bytes): "%08lu" card 0, value F 16, value G 32, date 48, time 64, value H
+ * 80. Line: "card F G H date time host". */
+VORSKEL_API int VORSKEL_CALL Brell_Record_id(unsigned char* out, int page, const char* host,
+                                             int port);
+
+/* Merchant records of flash area 3 (command 53), 64 of 8 bytes to a 512-byte page, read
+ * from the start pointer up to the end pointer (page 0 reads the record pointers only;
+ * they are the ones shared with Vorsk_RecordEx and the other readers of that storage).
+ * out: 64 entries of 54 bytes (3,456 bytes), each cleared first: "%08lu" number (24 bits,
+ * most significant byte first) at 0, date 12, time 24, "%03d" type 34. No record file lines.
+ * Returns the entries written; 0 when the terminal holds none or the page lies at or past
+ * the end pointer (the download is over); -1 for a null out or a negative page; or a
+ * transaction result. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Merch_Record(unsigned char* out, int page, const char* host,
+                                                int port);
+
 /* ---- door controllers --------------------------------------------------------------- */
 
 /* ---- multi-door controller ---------------------------------------------------------- */

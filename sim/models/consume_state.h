@@ -28,10 +28,10 @@ struct ConsumeRegistry {
     std::uint32_t first = 0;
     std::uint32_t second = 0;
   };
-  std::map<std::uint32_t, Values> cards;        // the registry with two values a card
-  std::map<std::uint32_t, bool> ids;            // the registry of 10-digit card numbers
-  std::map<std::uint32_t, Bytes> brell;         // Brell entries as sent, by card number
-  std::map<std::uint32_t, Bytes> merchants;     // merchant entries: payload bytes 4-8
+  std::map<std::uint32_t, Values> cards;       // the registry with two values a card
+  std::map<std::uint32_t, bool> ids;           // the registry of 10-digit card numbers
+  std::map<std::uint32_t, Bytes> brell;        // Brell entries as sent, by card number
+  std::map<std::uint32_t, Bytes> merchants;    // merchant entries: payload bytes 4-8
   std::optional<std::uint16_t> forced_status;  // answered instead of the natural status
 };
 

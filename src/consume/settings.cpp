@@ -141,8 +141,9 @@ void put_field(Frame& f, const Field& field, const Arg& arg) {
     case Put::kHexCard: {
       // A shorter text is read up to its end only; missing digits count as 0.
       char digits[kCardHexDigits] = {};
-      if (arg.data != nullptr)
-        std::strncpy(digits, static_cast<const char*>(arg.data), kCardHexDigits);
+      const auto* text = static_cast<const char*>(arg.data);
+      for (int i = 0; text != nullptr && i < kCardHexDigits && text[i] != '\0'; ++i)
+        digits[i] = text[i];
       std::uint8_t card[kCardHexDigits / 2];
       hex_text_to_bytes(digits, card, kCardHexDigits);
       f.put_bytes(field.offset, card, sizeof card);

@@ -95,6 +95,18 @@ enum class AtTotal {
   kEndPage,  // ends the page
 };
 
+// Which pointers say where the records are.
+enum class Bounds {
+  // The cycle byte picks the reading order (linear from the start pointer, wrapped, or the
+  // whole area); every order stops at the area end; no records when start pointer, end
+  // pointer and area end are all equal.
+  kCycleByte,
+  // Always linear from the start pointer up to the end pointer, whatever the cycle byte and
+  // the area end say (the merchant records of area 3); no records when start pointer =
+  // end pointer.
+  kStartToEnd,
+};
+
 enum class Page0Queries { kPointersAndTotal, kPointersOnly };
 enum class RecordFiles {
   kNone,           // no record file writer at all
@@ -117,6 +129,10 @@ struct Paging {
   ReadLock lock = ReadLock::kNone;
   std::uint8_t read_code = 4;  // flash page read: payload = 4-byte little-endian address
   int read_reply_len = 512;
+  Bounds bounds = Bounds::kCycleByte;
+  // What a page past the data (or a terminal without records) gives: -1 for most
+  // downloads; 0 where hosts stop at the first empty page instead.
+  int past_data = kEndOfData;
 };
 
 struct DownloadRow {

@@ -40,8 +40,7 @@ TEST_F(Merchant, AmountsAsTextAndAsBusFares) {
       {"0", [&] { return Vorsk_RealChangeMoney(0, h, p); }, "26 30 2E 30 30"},
       {"negative keeps its sign in front", [&] { return Vorsk_RealChangeMoney(-5, h, p); },
        "26 2D 30 2E 30 35"},
-      {"bus 25600 in hundredths", [&] { return Vorsk_ChangeMoneyForBus(25600, h, p); },
-       "26 00 64"},
+      {"bus 25600 in hundredths", [&] { return Vorsk_ChangeMoneyForBus(25600, h, p); }, "26 00 64"},
       {"bus 100", [&] { return Vorsk_ChangeMoneyForBus(100, h, p); }, "26 64 00"},
       {"bus 0", [&] { return Vorsk_ChangeMoneyForBus(0, h, p); }, "26 00 00"},
   };
@@ -69,10 +68,12 @@ TEST_F(Merchant, DepartmentNameGoesToAreaTwo) {
   const std::vector<WireRow> rows = {
       {"index 3, 20 bytes: first 16 at 48",
        [&] { return Vorsk_Merch_Dept(3, name, 20, host(), port()); },
-       request_hex(0x37, 22, {{0, "30 00 00 00 10 00"}, {6, testing::hex(sim::Bytes(name, name + 16))}})},
+       request_hex(0x37, 22,
+                   {{0, "30 00 00 00 10 00"}, {6, testing::hex(sim::Bytes(name, name + 16))}})},
       {"short name zero-padded", [&] { return Vorsk_Merch_Dept(1, name, 2, host(), port()); },
        request_hex(0x37, 22, {{0, "10 00 00 00 10 00 4B 69"}})},
-      {"negative length writes zeros", [&] { return Vorsk_Merch_Dept(2, name, -4, host(), port()); },
+      {"negative length writes zeros",
+       [&] { return Vorsk_Merch_Dept(2, name, -4, host(), port()); },
        request_hex(0x37, 22, {{0, "20 00 00 00 10 00"}})},
   };
   testing::expect_wire(sim(), rows);

@@ -37,7 +37,8 @@ class NemmarRegistry : public testing::SimTest {
  protected:
   std::string model_name() const override { return "nemmar"; }
   void force_status(std::uint16_t s) {
-    sim().with_model([&](sim::Model& m) { return m.part<sim::ConsumeRegistry>().forced_status = s; });
+    sim().with_model(
+        [&](sim::Model& m) { return m.part<sim::ConsumeRegistry>().forced_status = s; });
   }
 };
 
@@ -67,11 +68,9 @@ TEST_F(NemmarRegistry, RequestLayouts) {
   NemmarRegistryBlock block{"305419896", 0x01020304, 0xA0B0C0D0};
   char id[11] = "4294967295";
   const std::vector<WireRow> rows = {
-      {"store sends both values",
-       [&] { return Nemmar_Regsitry(&block, 1, h, p); },
+      {"store sends both values", [&] { return Nemmar_Regsitry(&block, 1, h, p); },
        "0C 78 56 34 12 04 03 02 01 D0 C0 B0 A0 01 00"},
-      {"operation 2 sends zeros for the values",
-       [&] { return Nemmar_Regsitry(&block, 2, h, p); },
+      {"operation 2 sends zeros for the values", [&] { return Nemmar_Regsitry(&block, 2, h, p); },
        request_hex(12, 14, {{0, "78 56 34 12"}, {12, "02 00"}})},
       {"id store", [&] { return Nemmar_Registry_id(id, 1, h, p); },
        request_hex(12, 14, {{0, "FF FF FF FF"}, {4, "01 00"}})},
