@@ -32,17 +32,16 @@ constexpr DownloadSpec kBrell{.paging = {.page_bytes = 512}, .layout = kBrellRec
 // to the end pointer (cycle byte, area end and record total unused), invalid slots not
 // counted, and 0 (not -1) past the end. The record pointers are the ones shared with the
 // other readers of that storage.
-constexpr DownloadSpec kMerchant{
-    .paging = {.page_bytes = 512,
-               .invalid = records::InvalidSlot::kNotCounted,
-               .at_total = records::AtTotal::kNoLimit,
-               .queries = records::Page0Queries::kPointersOnly,
-               .files = records::RecordFiles::kDirectoryOnly,
-               .read_code = 53,
-               .read_reply_len = 1024,
-               .bounds = records::Bounds::kStartToEnd,
-               .past_data = 0},
-    .layout = kMerchantRecord};
+constexpr DownloadSpec kMerchant{.paging = {.page_bytes = 512,
+                                            .invalid = records::InvalidSlot::kNotCounted,
+                                            .at_total = records::AtTotal::kNoLimit,
+                                            .queries = records::Page0Queries::kPointersOnly,
+                                            .files = records::RecordFiles::kDirectoryOnly,
+                                            .read_code = 53,
+                                            .read_reply_len = 1024,
+                                            .bounds = records::Bounds::kStartToEnd,
+                                            .past_data = 0},
+                                 .layout = kMerchantRecord};
 
 // Whole raw pages at min(page, 575) x 456 (24 records) and x 506 (23 records).
 constexpr RawPageSpec kConsumptionPage{.layout = kConsumptionRecord,
@@ -86,8 +85,7 @@ VORSKEL_API int VORSKEL_CALL Nemmar_Record_id(unsigned char* out, int page, cons
 
 VORSKEL_API int VORSKEL_CALL Nemmar_RecordAll(unsigned char* out, int page, const char* host,
                                               int port) {
-  return vorskel::records::read_raw_page(vorskel::consume::kConsumptionPage, out, page, host,
-                                         port);
+  return vorskel::records::read_raw_page(vorskel::consume::kConsumptionPage, out, page, host, port);
 }
 
 VORSKEL_API int VORSKEL_CALL Nemmarv2_Record(unsigned char* out, int page, const char* host,
@@ -112,8 +110,7 @@ VORSKEL_API int VORSKEL_CALL Brell_Record_id(unsigned char* out, int page, const
 VORSKEL_API int VORSKEL_CALL Vorsk_Merch_Record(unsigned char* out, int page, const char* host,
                                                 int port) {
   namespace c = vorskel::consume;
-  return vorskel::records::download_page(c::kMerchant, c::merchant_state(), out, page, host,
-                                         port);
+  return vorskel::records::download_page(c::kMerchant, c::merchant_state(), out, page, host, port);
 }
 
 }  // extern "C"

@@ -55,10 +55,15 @@ TEST(ConsumptionLayout, Decoding) {
       {"card 5 prints 8 digits, C 65535",
        sim::consumption_record(5, 1234, 99, kMay1, 3, 65535),
        true,
-       {{0, "00000005"}, {12, "2009-05-01"}, {24, "08:00:00"}, {34, "003"}, {54, "00000099"},
+       {{0, "00000005"},
+        {12, "2009-05-01"},
+        {24, "08:00:00"},
+        {34, "003"},
+        {54, "00000099"},
         {70, "00001234"}},
        "00000005 00000099 00001234 003 2009-05-01 08:00:00 65535"},
-      {"largest card, time stamp 0", sim::consumption_record(4294967295u, 0, 0, 0, 15, 0),
+      {"largest card, time stamp 0",
+       sim::consumption_record(4294967295u, 0, 0, 0, 15, 0),
        true,
        {{0, "4294967295"}, {12, "1980-01-01"}, {24, "00:00:00"}, {34, "015"}},
        "4294967295 00000000 00000000 015 1980-01-01 00:00:00 0"},
@@ -81,17 +86,20 @@ TEST(ConsumptionLayout, ValueCIsANumberAndTheRestIsUntouched) {
   std::uint32_t c = 0;
   std::memcpy(&c, entry.data() + 88, 4);
   EXPECT_EQ(c, 65535u);
-  for (int i : {9, 10, 11, 23, 33, 38, 53, 63, 69, 79, 87, 92, 95}) EXPECT_EQ(entry[i], kUntouched) << i;
+  for (int i : {9, 10, 11, 23, 33, 38, 53, 63, 69, 79, 87, 92, 95})
+    EXPECT_EQ(entry[i], kUntouched) << i;
   EXPECT_STREQ(line.date, "2009-05-01");
 }
 
 TEST(ShortConsumptionLayout, Decoding) {
   const std::vector<DecodeCase> cases = {
-      {"card 5 prints 10 digits", sim::short_consumption_record(5, kMay1, 65535),
+      {"card 5 prints 10 digits",
+       sim::short_consumption_record(5, kMay1, 65535),
        true,
        {{0, "0000000005"}, {12, "2009-05-01"}, {24, "08:00:00"}, {54, "00065535"}},
        "0000000005 00065535 2009-05-01 08:00:00"},
-      {"largest card", sim::short_consumption_record(4294967295u, 0, 0),
+      {"largest card",
+       sim::short_consumption_record(4294967295u, 0, 0),
        true,
        {{0, "4294967295"}, {54, "00000000"}},
        "4294967295 00000000 1980-01-01 00:00:00"},
@@ -118,10 +126,17 @@ TEST(ShortConsumptionLayout, EntriesAreClearedAndEmptySlotsDated) {
 
 TEST(SecondGenerationLayout, Decoding) {
   const std::vector<DecodeCase> cases = {
-      {"value D 200", sim::second_generation_record(5, 11, 22, kMay1, 10, 0xC8, 33),
+      {"value D 200",
+       sim::second_generation_record(5, 11, 22, kMay1, 10, 0xC8, 33),
        true,
-       {{0, "00000005"}, {12, "2009-05-01"}, {24, "08:00:00"}, {34, "010"}, {54, "00000022"},
-        {70, "00000033"}, {86, "00000011"}, {102, "200"}},
+       {{0, "00000005"},
+        {12, "2009-05-01"},
+        {24, "08:00:00"},
+        {34, "010"},
+        {54, "00000022"},
+        {70, "00000033"},
+        {86, "00000011"},
+        {102, "200"}},
        "00000005 00000011 00000022 00000033 010 2009-05-01 08:00:00 200"},
       {"value D 7 prints 007",
        sim::second_generation_record(4294967295u, 0, 4294967295u, 0, 1, 7, 4294967295u),
@@ -137,15 +152,25 @@ TEST(BrellLayout, Decoding) {
   Bytes all_ff(16, 0xFF);
   all_ff[14] = 0x5A;
   const std::vector<DecodeCase> cases = {
-      {"the marker alone makes a record, even in erased bytes", all_ff,
+      {"the marker alone makes a record, even in erased bytes",
+       all_ff,
        true,
-       {{0, "4294967295"}, {16, "00065535"}, {32, "4294967295"}, {48, "2116-02-07"},
-        {64, "06:28:15"}, {80, "00000255"}},
+       {{0, "4294967295"},
+        {16, "00065535"},
+        {32, "4294967295"},
+        {48, "2116-02-07"},
+        {64, "06:28:15"},
+        {80, "00000255"}},
        "4294967295 00065535 4294967295 00000255 2116-02-07 06:28:15"},
-      {"ordinary record", sim::brell_record(5, 300, 70000, kMay1, 9),
+      {"ordinary record",
+       sim::brell_record(5, 300, 70000, kMay1, 9),
        true,
-       {{0, "00000005"}, {16, "00000300"}, {32, "00070000"}, {48, "2009-05-01"},
-        {64, "08:00:00"}, {80, "00000009"}},
+       {{0, "00000005"},
+        {16, "00000300"},
+        {32, "00070000"},
+        {48, "2009-05-01"},
+        {64, "08:00:00"},
+        {80, "00000009"}},
        "00000005 00000300 00070000 00000009 2009-05-01 08:00:00"},
       {"marker 0", sim::brell_record(5, 1, 2, kMay1, 3, 0x00), false, {}, ""},
       {"marker A5", sim::brell_record(5, 1, 2, kMay1, 3, 0xA5), false, {}, ""},
@@ -155,11 +180,13 @@ TEST(BrellLayout, Decoding) {
 
 TEST(MerchantLayout, Decoding) {
   const std::vector<DecodeCase> cases = {
-      {"number 01 02 03, most significant first", sim::merchant_record(0x010203, 4, kMay1),
+      {"number 01 02 03, most significant first",
+       sim::merchant_record(0x010203, 4, kMay1),
        true,
        {{0, "00066051"}, {12, "2009-05-01"}, {24, "08:00:00"}, {34, "004"}},
        ""},
-      {"largest number", sim::merchant_record(0xFFFFFF, 15, 0),
+      {"largest number",
+       sim::merchant_record(0xFFFFFF, 15, 0),
        true,
        {{0, "16777215"}, {12, "1980-01-01"}, {34, "015"}},
        ""},
