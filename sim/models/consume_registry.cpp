@@ -1,6 +1,6 @@
 // The payment terminals' registries (command 12, told apart by length and by where the
-// operation sits), the department table writes into flash area 2, and the amounts of money
-// shown on the display.
+// operation sits), their flash page reads (area 2: records, area 3: merchant records) and
+// the department table writes into area 2, and the amounts of money shown on the display.
 #include "sim/models/consume_state.h"
 #include "sim/models/terminal_state.h"
 
@@ -8,7 +8,10 @@ namespace vorskel::sim {
 namespace {
 
 constexpr std::uint8_t kRegistry = 12;
+constexpr std::uint8_t kReadArea2 = 4;
+constexpr std::uint8_t kReadArea3 = 53;
 constexpr std::uint8_t kWriteArea2 = 55;
+constexpr std::size_t kPageBytes = 512;
 constexpr std::uint8_t kChangeMoney = 38;
 
 constexpr std::uint16_t kStore = 1, kRemove = 2, kReadBack = 3;
@@ -125,9 +128,15 @@ Reply brell_entry(ConsumeRegistry& reg, const Request& r) {
   return b;
 }
 
-void install_money_and_flash(Model& m) {
+void install_flash_and_money(Model& m) {
   auto& money = m.part<MoneyShown>();
   auto& flash = m.part<FlashAreas>();
+  m.on(kReadArea2, [&flash](const Request& r) -> Reply {
+    return read_area(flash.area2, r.p32(0), kPageBytes);
+  });
+  m.on(kReadArea3, [&flash](const Request& r) -> Reply {
+    return read_area(flash.area3, r.p32(0), kPageBytes);
+  });
   m.on(kChangeMoney, [&money](const Request& r) -> Reply {
     money.last = payload(r);
     ++money.count;
@@ -169,9 +178,9 @@ void install_brell_registry(Model& m) {
 const bool nemmar_registered = register_family("nemmar", 30, install_nemmar_registry);
 const bool v2_registered = register_family("nemmarv2", 30, install_nemmar_registry);
 const bool brell_registered = register_family("brell", 30, install_brell_registry);
-const bool nemmar_money = register_family("nemmar", 31, install_money_and_flash);
-const bool v2_money = register_family("nemmarv2", 31, install_money_and_flash);
-const bool brell_money = register_family("brell", 31, install_money_and_flash);
+const bool nemmar_money = register_family("nemmar", 31, install_flash_and_money);
+const bool v2_money = register_family("nemmarv2", 31, install_flash_and_money);
+const bool brell_money = register_family("brell", 31, install_flash_and_money);
 
 }  // namespace
 }  // namespace vorskel::sim

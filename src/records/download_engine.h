@@ -21,10 +21,12 @@
 //
 // The main terminal's rows are in record_downloads.cpp and disposal.cpp; their layouts in
 // vorsk_layouts.h; download_engine_test.cpp runs rows with other sizes, a lock and a hook.
-// Readers whose paging differs (the short-record reader, the merchant records read
-// linearly from area 3, the registration area of the multi-door controller) keep their own
-// page-address rule and reuse the layouts, the record file writer, the shared pointer
-// storage and load_record_pointers; raw pages without pointers are a RawPageRow.
+// Readers whose paging differs (the short-record reader, the registration area of the
+// multi-door controller) keep their own page-address rule and reuse the layouts, the record
+// file writer, the shared pointer storage and load_record_pointers; raw pages without
+// pointers are a RawPageRow. Records that always lie between the two pointers, whatever
+// the cycle byte says (the merchant records of area 3), are a row with
+// Bounds::kStartToEnd; the payment terminals' rows are in consume/record_downloads.cpp.
 //
 // What page 0 does: clears the state's pointers, runs the record-pointer query (and the
 // count query), resets the scanned count. What every call does: returns -1 when start
