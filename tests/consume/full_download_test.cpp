@@ -33,7 +33,8 @@ std::uint32_t mix(std::uint32_t x) {
 // Record i of a series: about 900 a day from 2009-05-01, so the files span several days.
 Bytes make_record(Layout layout, std::size_t i, bool valid) {
   const std::uint32_t h = mix(static_cast<std::uint32_t>(i) * 0x9E3779B9U + 7);
-  const std::uint32_t seconds = sim::seconds_1980(sim::Stamp{}) + static_cast<std::uint32_t>(i) * 97;
+  const std::uint32_t seconds =
+      sim::seconds_1980(sim::Stamp{}) + static_cast<std::uint32_t>(i) * 97;
   const auto type = static_cast<std::uint8_t>(h & 15);
   switch (layout) {
     case Layout::kConsumption:
@@ -146,9 +147,10 @@ TEST_P(FullDownload, EveryValidRecordExactlyOnceInEntriesAndFiles) {
     records.push_back(make_record(c.layout, i, c.invalid_every == 0 || (i + 1) % c.invalid_every));
   const std::uint32_t area_slots = c.area_pages * c.geometry.slots_per_page;
   const sim::RecordArea area =
-      c.shape == Shape::kWhole     ? sim::whole_area(c.geometry, records, c.start_slot)
-      : c.shape == Shape::kWrapped ? sim::wrapped_area(c.geometry, area_slots, c.start_slot, records)
-                                   : sim::linear_area(c.geometry, area_slots, c.start_slot, records);
+      c.shape == Shape::kWhole ? sim::whole_area(c.geometry, records, c.start_slot)
+      : c.shape == Shape::kWrapped
+          ? sim::wrapped_area(c.geometry, area_slots, c.start_slot, records)
+          : sim::linear_area(c.geometry, area_slots, c.start_slot, records);
   load(area);
   sim().set_recording(false);
 
@@ -207,31 +209,31 @@ constexpr sim::SlotGeometry kC = sim::kConsumptionSlots, kS = sim::kShortConsump
                             kV = sim::kSecondGenerationSlots, kB = sim::kBrellSlots;
 INSTANTIATE_TEST_SUITE_P(
     Layouts, FullDownload,
-    ::testing::Values(
-        Case{"NemmarLinear", "nemmar", Nemmar_Record, Layout::kConsumption, kC, 96, Shape::kLinear,
-             200, 11, 3000, 9},
-        Case{"NemmarWrapped", "nemmar", Nemmar_Record, Layout::kConsumption, kC, 96,
-             Shape::kWrapped, 200, 26 * 150 + 5, 3000, 7},
-        Case{"NemmarSplitPage", "nemmar", Nemmar_Record, Layout::kConsumption, kC, 96,
-             Shape::kWrapped, 100, 26 * 40 + 20, 26 * 100 - 9, 11},
-        Case{"NemmarWhole", "nemmar", Nemmar_Record, Layout::kConsumption, kC, 96, Shape::kWhole, 0,
-             333, 2600, 13},
-        Case{"ShortLinear", "nemmar", Nemmar_Record_id, Layout::kShort, kS, 96, Shape::kLinear, 200,
-             3, 3000, 5},
-        Case{"ShortWrapped", "nemmar", Nemmar_Record_id, Layout::kShort, kS, 96, Shape::kWrapped,
-             150, 32 * 120 + 17, 3000, 6},
-        Case{"SecondGenerationLinear", "nemmarv2", Nemmarv2_Record, Layout::kSecondGeneration, kV,
-             124, Shape::kLinear, 200, 0, 3000, 8},
-        Case{"SecondGenerationWrapped", "nemmarv2", Nemmarv2_Record, Layout::kSecondGeneration, kV,
-             124, Shape::kWrapped, 200, 23 * 170 + 9, 3000, 10},
-        Case{"SecondGenerationWhole", "nemmarv2", Nemmarv2_Record, Layout::kSecondGeneration, kV,
-             124, Shape::kWhole, 0, 0, 2300, 0},
-        Case{"BrellLinear", "brell", Brell_Record_id, Layout::kBrell, kB, 96, Shape::kLinear, 200,
-             31, 3000, 4},
-        Case{"BrellWrapped", "brell", Brell_Record_id, Layout::kBrell, kB, 96, Shape::kWrapped, 150,
-             32 * 110 + 1, 3000, 12},
-        Case{"BrellSplitPage", "brell", Brell_Record_id, Layout::kBrell, kB, 96, Shape::kWrapped,
-             100, 32 * 50 + 30, 32 * 100 - 20, 15}),
+    ::testing::Values(Case{"NemmarLinear", "nemmar", Nemmar_Record, Layout::kConsumption, kC, 96,
+                           Shape::kLinear, 200, 11, 3000, 9},
+                      Case{"NemmarWrapped", "nemmar", Nemmar_Record, Layout::kConsumption, kC, 96,
+                           Shape::kWrapped, 200, 26 * 150 + 5, 3000, 7},
+                      Case{"NemmarSplitPage", "nemmar", Nemmar_Record, Layout::kConsumption, kC, 96,
+                           Shape::kWrapped, 100, 26 * 40 + 20, 26 * 100 - 9, 11},
+                      Case{"NemmarWhole", "nemmar", Nemmar_Record, Layout::kConsumption, kC, 96,
+                           Shape::kWhole, 0, 333, 2600, 13},
+                      Case{"ShortLinear", "nemmar", Nemmar_Record_id, Layout::kShort, kS, 96,
+                           Shape::kLinear, 200, 3, 3000, 5},
+                      Case{"ShortWrapped", "nemmar", Nemmar_Record_id, Layout::kShort, kS, 96,
+                           Shape::kWrapped, 150, 32 * 120 + 17, 3000, 6},
+                      Case{"SecondGenerationLinear", "nemmarv2", Nemmarv2_Record,
+                           Layout::kSecondGeneration, kV, 124, Shape::kLinear, 200, 0, 3000, 8},
+                      Case{"SecondGenerationWrapped", "nemmarv2", Nemmarv2_Record,
+                           Layout::kSecondGeneration, kV, 124, Shape::kWrapped, 200, 23 * 170 + 9,
+                           3000, 10},
+                      Case{"SecondGenerationWhole", "nemmarv2", Nemmarv2_Record,
+                           Layout::kSecondGeneration, kV, 124, Shape::kWhole, 0, 0, 2300, 0},
+                      Case{"BrellLinear", "brell", Brell_Record_id, Layout::kBrell, kB, 96,
+                           Shape::kLinear, 200, 31, 3000, 4},
+                      Case{"BrellWrapped", "brell", Brell_Record_id, Layout::kBrell, kB, 96,
+                           Shape::kWrapped, 150, 32 * 110 + 1, 3000, 12},
+                      Case{"BrellSplitPage", "brell", Brell_Record_id, Layout::kBrell, kB, 96,
+                           Shape::kWrapped, 100, 32 * 50 + 30, 32 * 100 - 20, 15}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -99,9 +99,9 @@ TEST_F(NemmarPaging, RawPagesAtFixedAddresses) {
     int page;
     std::uint32_t address;
   } cases[] = {
-      {Nemmar_RecordAll, 0, 0},        {Nemmar_RecordAll, 1, 456},
-      {Nemmar_RecordAll, 600, 262200}, {Nemmar_RecordAll, 575, 262200},
-      {Nemmarv2_RecordAll, 1, 506},    {Nemmarv2_RecordAll, 575, 290950},
+      {Nemmar_RecordAll, 0, 0},          {Nemmar_RecordAll, 1, 456},
+      {Nemmar_RecordAll, 600, 262200},   {Nemmar_RecordAll, 575, 262200},
+      {Nemmarv2_RecordAll, 1, 506},      {Nemmarv2_RecordAll, 575, 290950},
       {Nemmarv2_RecordAll, 576, 290950},
   };
   for (const auto& c : cases) {
@@ -189,9 +189,9 @@ class SecondGeneration : public testing::ConsumeSim {
 };
 
 TEST_F(SecondGeneration, WritingBackARecordExchangesValuesAAndB) {
-  load(sim::linear_area(sim::kSecondGenerationSlots, 230, 0,
-                        {sim::second_generation_record(7, 0x11111111, 0x22222222, kMay1, 3, 9,
-                                                       0x33333333)}));
+  load(sim::linear_area(
+      sim::kSecondGenerationSlots, 230, 0,
+      {sim::second_generation_record(7, 0x11111111, 0x22222222, kMay1, 3, 9, 0x33333333)}));
   std::vector<std::uint8_t> out(23 * 124);
   ASSERT_EQ(Nemmarv2_Record(out.data(), 0, host(), port()), 1);
   ASSERT_EQ(Nemmarv2_Write_ARecord(out.data(), host(), port()), 0);
@@ -202,7 +202,7 @@ TEST_F(SecondGeneration, WritingBackARecordExchangesValuesAAndB) {
 
 TEST_F(SecondGeneration, WrittenTextsAreReadWithinTheirFields) {
   std::vector<std::uint8_t> entry(124, '9');  // no zero anywhere: each field ends at its room
-  entry[54] = 'x';                              // no number: 0
+  entry[54] = 'x';                            // no number: 0
   ASSERT_EQ(Nemmarv2_Write_ARecord(entry.data(), host(), port()), 0);
   // 12 nines wrap modulo 2^32 to 0xD4A50FFF; 16 nines to 0x6FC0FFFF.
   EXPECT_EQ(testing::sent_hex(last_request()),
