@@ -493,8 +493,7 @@ VORSKEL_API int VORSKEL_CALL Vorsk_ReadIcBlock(unsigned char* data, unsigned cha
  * byte as upper-case hexadecimal digits around a "0": 0x3C gives "30C"). Bytes not named
  * keep the caller's values. Invalid slots count against the record total. Line:
  * "card date time host". */
-VORSKEL_API int VORSKEL_CALL Vorsk_Record(unsigned char* out, int page, const char* host,
-                                          int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_Record(unsigned char* out, int page, const char* host, int port);
 
 /* Password-change records (16 bytes: card, 1980-based seconds, second number, mark
  * A1 A1 A1 A1), with a download state of their own. out: 32 entries of 48 bytes: "%010u"
@@ -506,8 +505,8 @@ VORSKEL_API int VORSKEL_CALL Vorsk_Record_Chgpsw(unsigned char* out, int page, c
 /* Attendance records whose bytes 0-3 hold a 32-bit card number, with a download state of
  * their own. out: 32 entries of 54 bytes: "%010u" card at 0, date 12, time 24, status text
  * 34. Line: "card date time host". */
-VORSKEL_API int VORSKEL_CALL Vorsk_Record_weigen34(unsigned char* out, int page,
-                                                   const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_Record_weigen34(unsigned char* out, int page, const char* host,
+                                                   int port);
 
 /* 10-byte short records between start and end pointer (no record total; command 18 only on
  * page 0), 32 to a page of 320 bytes, read with an 8-byte request (length 320, address).
@@ -528,16 +527,15 @@ VORSKEL_API int VORSKEL_CALL Vorsk_RecordAll(unsigned char* out, int page, const
  * the first record without the mark 1010 in the top bits of its bytes 4-7. out: up to 16
  * records of 18 bytes, those four bits cleared. No record total, no record file. Shares
  * its record pointers with Vorsk_RecordEx and Marn_Disposal_Record. */
-VORSKEL_API int VORSKEL_CALL Vorsk_FlowControlRecord(unsigned char* out, int page,
-                                                     const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_FlowControlRecord(unsigned char* out, int page, const char* host,
+                                                     int port);
 
 /* Writes data into the terminal's record storage at a flash address (command 245; payload
  * length and address as 32-bit numbers, then the data; at most 256 bytes, longer lengths
  * are cut). Returns the transaction result; -1 for a negative length or null data, nothing
  * sent. */
 VORSKEL_API int VORSKEL_CALL Vorsk_WriteFlash3st(const unsigned char* data, int length,
-                                                 unsigned int address, const char* host,
-                                                 int port);
+                                                 unsigned int address, const char* host, int port);
 
 /* Sends length bytes unchanged as the payload of command 143 (reply 131 bytes). Returns the
  * transaction result; -1 for a length above 131, a negative length or null data, nothing
@@ -570,15 +568,15 @@ VORSKEL_API int VORSKEL_CALL Marn_Disposal_Registry(const VorskelDisposalRegistr
                                                     int type, const char* host, int port);
 
 /* The Marn terminal's 21-byte disposal records, 24 to a 512-byte page; slots whose flag byte
- * lacks the top three bits are skipped and not counted. out: 24 entries of 104 bytes: "%lu"
- * card at 0, date 16, time 32, values A, B, C ("%lu") at 48, 64, 80, "e0" at 96. Line:
+ * lacks the top three bits, and erased slots (all 0xFF), are skipped and not counted.
+ * out: 24 entries of 104 bytes: "%lu" card at 0, date 16, time 32, values A, B, C ("%lu") at
+ * 48, 64, 80, "e0" at 96. Line:
  * "card date A B C e0 time host". Shares its record pointers with Vorsk_RecordEx and
  * Vorsk_FlowControlRecord (and the door controllers' record readers), and its record total
  * and scanned count with the door controllers' record readers: one of these downloads at a
  * time. */
-VORSKEL_API int VORSKEL_CALL Marn_Disposal_Record(unsigned char* out, int page,
-                                                  const char* host, int port);
-
+VORSKEL_API int VORSKEL_CALL Marn_Disposal_Record(unsigned char* out, int page, const char* host,
+                                                  int port);
 
 /* ---- card registry, blacklist, fingerprint terminal, serial card driver ------------- */
 

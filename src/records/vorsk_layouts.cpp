@@ -1,5 +1,6 @@
 #include "records/vorsk_layouts.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "records/calendar.h"
@@ -165,7 +166,10 @@ constexpr std::uint8_t kDisposalMark = 0xE0;
 constexpr int kEntry104 = 104;
 
 bool disposal_valid(const std::uint8_t* r) {
-  return (r[kDisposalFlag] & kDisposalMark) == kDisposalMark;
+  // Erased flash (all 0xFF) passes the flag test but is no record: the page holding the end
+  // pointer ends in erased slots, and a wrapped area visits it before its oldest records.
+  const bool erased = std::all_of(r, r + kDisposalBytes, [](std::uint8_t b) { return b == 0xFF; });
+  return !erased && (r[kDisposalFlag] & kDisposalMark) == kDisposalMark;
 }
 
 void decode_disposal(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& line) {

@@ -54,7 +54,8 @@ inline constexpr RecordLayout kShortRecord{10, 54, layouts::short_valid, layouts
 inline constexpr RecordLayout kFlowRecord{18, 18, layouts::flow_valid, layouts::decode_flow};
 
 // 21 bytes: card 0-3, 1980 time stamp 4-7, values A 8-11, B 12-15, C 16-19, flag 20 (valid
-// when its top three bits are set), 24 to a 512-byte page (Marn_Disposal_Record).
+// when its top three bits are set, unless the whole slot is erased flash), 24 to a 512-byte
+// page (Marn_Disposal_Record).
 // Entry 104: "%lu" card 0, date 16, time 32, A 48, B 64, C 80, "%x" of flag & 0xE0 at 96.
 // Line: card date A B C flag time.
 inline constexpr RecordLayout kDisposalRecord{21, 104, layouts::disposal_valid,

@@ -182,6 +182,10 @@ TEST(DisposalRecord, EntryLineAndFlag) {
     const Bytes r = sim::disposal_record(1, 0, 0, 0, 0, c.flag);
     EXPECT_EQ(kDisposalRecord.valid(r.data()), c.valid) << int(c.flag);
   }
+  EXPECT_FALSE(kDisposalRecord.valid(sim::erased(21).data()));  // erased flash is no record
+  Bytes almost = sim::erased(21);
+  almost[0] = 0xFE;
+  EXPECT_TRUE(kDisposalRecord.valid(almost.data()));
 }
 
 }  // namespace
