@@ -92,12 +92,17 @@ std::vector<StoredRecord> by_address(const RecordArea& area) {
 
 void install_record_area(Model& m) {
   auto& flash = m.part<FlashAreas>();
-  // Command 4 carries two requests: a 4-byte address (a 512-byte page), or the short-record
-  // reader's page length and address.
-  m.on(kFlashRead, [&flash](const Request& r) -> Reply {
+  // Command 4 carries two requests: a 4-byte address (a 512-byte page, answered by the page
+  // reads installed before this family), or the short-record reader's page length and
+  // address.
+  const Handler* earlier = m.find(kFlashRead);
+  Handler page_read = earlier != nullptr ? *earlier : Handler([&flash](const Request& r) -> Reply {
+    return read_area(flash.area2, r.p32(0), kPageReply);
+  });
+  m.on(kFlashRead, [&flash, page_read](const Request& r) -> Reply {
     if (r.payload_size() >= kLengthAndAddress)
       return read_area(flash.area2, r.p32(4), std::min<std::size_t>(r.p32(0), kPageReply));
-    return read_area(flash.area2, r.p32(0), kPageReply);
+    return page_read(r);
   });
 }
 
@@ -105,6 +110,7 @@ void install_record_area(Model& m) {
 
 namespace vorskel::sim {
 namespace {
-const bool registered = register_family("vorsk", 20, install_record_area);
-}
+// After the page reads of the flash family (order 20), which it extends.
+const bool registered = register_family("vorsk", 30, install_record_area);
+}  // namespace
 }  // namespace vorskel::sim

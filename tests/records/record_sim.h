@@ -2,6 +2,7 @@
 // record files each test makes are its own.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -42,7 +43,7 @@ class RecordSim : public SimTest {
   static std::string text_at(const std::vector<std::uint8_t>& buffer, std::size_t entry,
                              std::size_t entry_bytes, std::size_t offset) {
     const char* p = reinterpret_cast<const char*>(buffer.data() + entry * entry_bytes + offset);
-    return std::string(p, strnlen(p, entry_bytes - offset));
+    return std::string(p, std::find(p, p + (entry_bytes - offset), '\0'));
   }
 
   TempCwd cwd;
