@@ -471,6 +471,113 @@ VORSKEL_API int VORSKEL_CALL Vorsk_ReadIcBlock(unsigned char* data, unsigned cha
 
 /* ---- records ------------------------------------------------------------------------ */
 
+/* Paged record downloads. A download is one call with page 0 followed by pages 1, 2, ...
+ * until the result is -1. Page 0 reads the terminal's record pointers (command 18) and,
+ * where noted, its record total (command 11); every call reads one flash page (command 4)
+ * and decodes the records in it into entries placed back to back in out. The download
+ * state lives in the library, belongs to no terminal and is not locked: run one download
+ * per export (or per shared state, as noted) at a time. Downloads move none of the
+ * terminal's pointers. Results: entries written, 0 for a page inside the empty gap of a
+ * wrapped record area (the download goes on), -1 when the download is over (also for a null
+ * out or a negative page, with nothing sent), or a transaction result (-20, -21, -22).
+ *
+ * Each decoded record is also appended as one text line to
+ * records/<host>/<YYYY-MM-DD>.rcd under the current directory (the record's own date;
+ * "\r\n" line ends on Windows, "\n" elsewhere). A file that exists is appended to. File
+ * problems never change a result; a host text that is not a plain name (empty, ".", "..",
+ * or holding '/', '\\' or ':') gets no file. */
+
+/* The main terminal's attendance records: 16-byte records, 32 to a 512-byte page; out holds
+ * 32 entries of 54 bytes: card text at 0 (8 characters, zero at 8), status byte at 9,
+ * "YYYY-MM-DD" at 12, "hh:mm:ss" at 24, status text at 34 (the two nibbles of the status
+ * byte as upper-case hexadecimal digits around a "0": 0x3C gives "30C"). Bytes not named
+ * keep the caller's values. Invalid slots count against the record total. Line:
+ * "card date time host". */
+VORSKEL_API int VORSKEL_CALL Vorsk_Record(unsigned char* out, int page, const char* host, int port);
+
+/* Password-change records (16 bytes: card, 1980-based seconds, second number, mark
+ * A1 A1 A1 A1), with a download state of their own. out: 32 entries of 48 bytes: "%010u"
+ * card at 0, date at 12, time at 24, "%010u" second number at 36. Line: "card date time
+ * number host". */
+VORSKEL_API int VORSKEL_CALL Vorsk_Record_Chgpsw(unsigned char* out, int page, const char* host,
+                                                 int port);
+
+/* Attendance records whose bytes 0-3 hold a 32-bit card number, with a download state of
+ * their own. out: 32 entries of 54 bytes: "%010u" card at 0, date 12, time 24, status text
+ * 34. Line: "card date time host". */
+VORSKEL_API int VORSKEL_CALL Vorsk_Record_weigen34(unsigned char* out, int page, const char* host,
+                                                   int port);
+
+/* 10-byte short records between start and end pointer (no record total; command 18 only on
+ * page 0), 32 to a page of 320 bytes, read with an 8-byte request (length 320, address).
+ * Records with a month above 12, day above 31, hour above 24, minute or second above 59 are
+ * skipped. out: 32 entries of 54 bytes: "%02X%02X%02X%02X" card at 0, date 12, time 24.
+ * Shares its record pointers with Vorsk_FlowControlRecord and Marn_Disposal_Record. */
+VORSKEL_API int VORSKEL_CALL Vorsk_RecordEx(unsigned char* out, int page, const char* host,
+                                            int port);
+
+/* One raw page of the record area at min(page, 512) x 512, pointers ignored, no state and
+ * no record file. out: up to 32 entries of 54 bytes: stored bytes 0-9 at 0, date 12, time
+ * 24, status text at 34 built as '0' + nibble (nibbles 10-15 give ':' to '?'). Returns the
+ * entries written or a transaction result. */
+VORSKEL_API int VORSKEL_CALL Vorsk_RecordAll(unsigned char* out, int page, const char* host,
+                                             int port);
+
+/* 18-byte flow records, 16 to a page of 288 bytes (reply up to 600 bytes); the page ends at
+ * the first record without the mark 1010 in the top bits of its bytes 4-7. out: up to 16
+ * records of 18 bytes, those four bits cleared. No record total, no record file. Shares
+ * its record pointers with Vorsk_RecordEx and Marn_Disposal_Record. */
+VORSKEL_API int VORSKEL_CALL Vorsk_FlowControlRecord(unsigned char* out, int page, const char* host,
+                                                     int port);
+
+/* Writes data into the terminal's record storage at a flash address (command 245; payload
+ * length and address as 32-bit numbers, then the data; at most 256 bytes, longer lengths
+ * are cut). Returns the transaction result; -1 for a negative length or null data, nothing
+ * sent. */
+VORSKEL_API int VORSKEL_CALL Vorsk_WriteFlash3st(const unsigned char* data, int length,
+                                                 unsigned int address, const char* host, int port);
+
+/* Sends length bytes unchanged as the payload of command 143 (reply 131 bytes). Returns the
+ * transaction result; -1 for a length above 131, a negative length or null data, nothing
+ * sent. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Loop_Record(const unsigned char* data, int length,
+                                               const char* host, int port);
+
+/* A disposal registration of the Marn terminal. Decimal fields are digit texts (read up to
+ * the first non-digit and never past the field). 123 bytes. */
+typedef struct VorskelDisposalRegistration {
+  char card[16];       /* 0: card number */
+  char number1[16];    /* 16: 32-bit number */
+  char name[16];       /* 32: 8 bytes of name (converted to GB on traditional-Chinese
+                          systems) */
+  char number2[8];     /* 48: low 8 bits sent */
+  char number3[16];    /* 56: low 16 bits sent */
+  char number4[16];    /* 72: low 16 bits sent */
+  char number5[16];    /* 88: low 8 bits sent */
+  char number6[16];    /* 104: low 8 bits sent, top three bits forced to 101 */
+  unsigned char year;  /* 120: low 8 bits of the full year (2009 -> 217) */
+  unsigned char month; /* 121 */
+  unsigned char day;   /* 122 */
+} VorskelDisposalRegistration;
+
+/* Stores (type 1), reduces to its card number (type 2) or queries (type 3) one disposal
+ * registration (command 12, 28 bytes; types 2 and 3 send the card number only). Returns
+ * the transaction result, the reply is not decoded; -1 for another type or a null input,
+ * nothing sent. */
+VORSKEL_API int VORSKEL_CALL Marn_Disposal_Registry(const VorskelDisposalRegistration* input,
+                                                    int type, const char* host, int port);
+
+/* The Marn terminal's 21-byte disposal records, 24 to a 512-byte page; slots whose flag byte
+ * lacks the top three bits, and erased slots (all 0xFF), are skipped and not counted.
+ * out: 24 entries of 104 bytes: "%lu" card at 0, date 16, time 32, values A, B, C ("%lu") at
+ * 48, 64, 80, "e0" at 96. Line:
+ * "card date A B C e0 time host". Shares its record pointers with Vorsk_RecordEx and
+ * Vorsk_FlowControlRecord (and the door controllers' record readers), and its record total
+ * and scanned count with the door controllers' record readers: one of these downloads at a
+ * time. */
+VORSKEL_API int VORSKEL_CALL Marn_Disposal_Record(unsigned char* out, int page, const char* host,
+                                                  int port);
+
 /* ---- card registry, blacklist, fingerprint terminal, serial card driver ------------- */
 
 /* ---- consumption terminals ---------------------------------------------------------- */
