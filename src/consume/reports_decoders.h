@@ -46,7 +46,7 @@ void decode_consumption_record(const WatchDatagram& d, int off, NemmarConsumptio
 // ---- Brell booking ---------------------------------------------------------------------
 
 namespace booking {
-inline constexpr int kCard = 11;  // 4 bytes, printed in order
+inline constexpr int kCard = 11;    // 4 bytes, printed in order
 inline constexpr int kFirst = 15;   // two BCD digits
 inline constexpr int kSecond = 16;  // two BCD digits
 inline constexpr int kDigit = 17;   // an ASCII digit

@@ -63,8 +63,8 @@ VORSKEL_API int VORSKEL_CALL Brell_Save2DB(BrellBooking* booking, char* senderTe
 
 VORSKEL_API int VORSKEL_CALL Brell_BookSucc(int code, const char* host, int port) {
   const auto ack = rp::booking_ack(static_cast<std::uint8_t>(code));
-  const int sent = vorskel::watch_endpoint().SendTo(ack.data(), static_cast<int>(ack.size()),
-                                                    host, port);
+  const int sent =
+      vorskel::watch_endpoint().SendTo(ack.data(), static_cast<int>(ack.size()), host, port);
   return sent < 0 ? -1 : sent;
 }
 
@@ -87,8 +87,7 @@ VORSKEL_API int VORSKEL_CALL Vorsk_Save2db(VorskSavedReport* report, char* sende
   // The terminal waits for the acknowledgement, so it goes out before any decoding. It is
   // sent to the sender as received, whatever the host's port variable holds meanwhile.
   const auto ack = rp::report_ack(d);
-  (void)vorskel::watch_endpoint().SendTo(ack.data(), static_cast<int>(ack.size()), from,
-                                         fromPort);
+  (void)vorskel::watch_endpoint().SendTo(ack.data(), static_cast<int>(ack.size()), from, fromPort);
   rp::decode_saved_report(d, report);
   return 0;
 }

@@ -23,7 +23,7 @@ inline constexpr int kMinute = 73;
 inline constexpr int kHour = 74;
 inline constexpr int kDay = 75;
 inline constexpr int kMonth = 76;
-inline constexpr int kYear = 77;  // year - 1900, signed
+inline constexpr int kYear = 77;     // year - 1900, signed
 inline constexpr int kCrcSpan = 79;  // the CRC covers bytes 0-78
 inline constexpr int kCrc = 79;      // low byte first
 

@@ -16,7 +16,7 @@ namespace vorskel {
 // 23 bytes). Terminals on a broadcast address hear it, and so does the host itself when it
 // broadcasts the request: a datagram beginning with its 22 characters is never a report.
 inline constexpr char kWatchRequest[] = "watch to me 0123456789";
-inline constexpr int kWatchRequestLength = sizeof kWatchRequest;         // 23
+inline constexpr int kWatchRequestLength = sizeof kWatchRequest;        // 23
 inline constexpr int kWatchRequestCompared = sizeof kWatchRequest - 1;  // 22
 
 bool is_watch_request(const std::uint8_t* data, int length);
@@ -33,8 +33,8 @@ int receive_watch_datagram(std::uint8_t* buffer, int room, char* senderText, int
 // The same, also skipping every datagram for which skip(data, length) is true (a report of
 // another kind, a datagram the terminal marks as not for the host). Returns like the above.
 template <class Skip>
-int receive_watch_datagram_unless(std::uint8_t* buffer, int room, char* senderText,
-                                  int* senderPort, Skip&& skip) {
+int receive_watch_datagram_unless(std::uint8_t* buffer, int room, char* senderText, int* senderPort,
+                                  Skip&& skip) {
   for (;;) {
     const int n = receive_watch_datagram(buffer, room, senderText, senderPort);
     if (n <= 0 || !skip(static_cast<const std::uint8_t*>(buffer), n)) return n;
@@ -56,7 +56,8 @@ class WatchDatagram {
     return static_cast<std::uint16_t>(u8(off) | (u8(off + 1) << 8));
   }
   std::uint32_t le32(int off) const {
-    return static_cast<std::uint32_t>(le16(off)) | (static_cast<std::uint32_t>(le16(off + 2)) << 16);
+    return static_cast<std::uint32_t>(le16(off)) |
+           (static_cast<std::uint32_t>(le16(off + 2)) << 16);
   }
   // Copies n bytes from off into out, zeros past the received length.
   void copy(int off, std::uint8_t* out, int n) const {
