@@ -44,7 +44,11 @@ class Guarded {
   static constexpr std::size_t kGuard = 64;
   static constexpr std::uint8_t kPattern = 0xA5;
 
-  Guarded() { std::memset(bytes_, kPattern, sizeof bytes_); }
+  // Guard bands of kPattern around a zeroed structure.
+  Guarded() {
+    std::memset(bytes_, kPattern, sizeof bytes_);
+    std::memset(bytes_ + kGuard, 0, sizeof(T));
+  }
   T* get() { return reinterpret_cast<T*>(bytes_ + kGuard); }
   T* operator->() { return get(); }
   bool guards_intact() const {
@@ -55,6 +59,11 @@ class Guarded {
 
  private:
   alignas(8) std::uint8_t bytes_[kGuard + sizeof(T) + kGuard];
+};
+
+// The sender text a watch function fills (the host gives 16 bytes).
+struct SenderText {
+  char text[16];
 };
 
 // A zero-terminated text that ends inside its room.
