@@ -487,8 +487,9 @@ typedef struct VorskWatchRecord {
  * report (first bytes DD CC FF EE) fills message, date, time and the two values, keeping the
  * card; a message report (CC DD EE FF) fills message, date and time only.
  * 0: a report was decoded; -1: the receive failed (endpoint not open or closed by
- * Vorsk_CloseWatch from another thread, a datagram over 512 bytes) or an empty datagram
- * arrived; -2: the report's CRC-16 over bytes 0-78 did not match, record untouched. */
+ * Vorsk_CloseWatch from another thread, a datagram over 512 bytes), an empty datagram
+ * arrived or record is null; -2: the report's CRC-16 over bytes 0-78 did not match, record
+ * untouched. Texts longer than their fields (out-of-range clock bytes) are cut. */
 VORSKEL_API int VORSKEL_CALL Vorsk_Watch(VorskWatchRecord* record, char* senderText,
                                          int* senderPort);
 
@@ -542,13 +543,14 @@ typedef struct VorskSavedReport {
  * zeroed first. Watch requests and datagrams without a valid record are skipped. Writes no
  * record file (makes sure the "records" directory exists). senderText (at least 16 bytes)
  * and senderPort receive the sender. 0: decoded; -1: the receive failed (endpoint not open
- * or closed by Vorsk_CloseWatch, a datagram over 512 bytes) or an empty datagram arrived. */
+ * or closed by Vorsk_CloseWatch, a datagram over 512 bytes), an empty datagram arrived or
+ * entry is null. */
 VORSKEL_API int VORSKEL_CALL Nemmar_Watch(NemmarConsumptionEntry* entry, char* senderText,
                                           int* senderPort);
 
 /* Takes one datagram (at most 128 bytes) from the watch endpoint and decodes it as a Brell
- * booking into booking. 0: decoded; -1: the receive failed (also a datagram over 128 bytes);
- * -2: the datagram does not begin with the report marker 1A 2B (it is lost). Answer the
+ * booking into booking. 0: decoded; -1: the receive failed (also a datagram over 128 bytes,
+ * and a null booking); -2: the datagram does not begin with the report marker 1A 2B (it is lost). Answer the
  * terminal with Brell_BookSucc. */
 VORSKEL_API int VORSKEL_CALL Brell_Save2DB(BrellBooking* booking, char* senderText,
                                            int* senderPort);
@@ -562,7 +564,8 @@ VORSKEL_API int VORSKEL_CALL Brell_BookSucc(int code, const char* host, int port
  * report marker 1A 2B, acknowledges it at once to its sender (81 bytes: the report with
  * 2B 1A in bytes 0-1, zeros past its end, CRC-16 of bytes 0-78 in bytes 79-80; sent once,
  * a failed send goes unreported) and decodes it into report. 0: decoded; -1: the receive
- * failed (also a datagram over 128 bytes); -2: no report marker (the datagram is lost). */
+ * failed (also a datagram over 128 bytes, and a null report); -2: no report marker (the
+ * datagram is lost). */
 VORSKEL_API int VORSKEL_CALL Vorsk_Save2db(VorskSavedReport* report, char* senderText,
                                            int* senderPort);
 
