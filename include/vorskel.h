@@ -550,8 +550,8 @@ VORSKEL_API int VORSKEL_CALL Nemmar_Watch(NemmarConsumptionEntry* entry, char* s
 
 /* Takes one datagram (at most 128 bytes) from the watch endpoint and decodes it as a Brell
  * booking into booking. 0: decoded; -1: the receive failed (also a datagram over 128 bytes,
- * and a null booking); -2: the datagram does not begin with the report marker 1A 2B (it is lost). Answer the
- * terminal with Brell_BookSucc. */
+ * and a null booking); -2: the datagram does not begin with the report marker 1A 2B (it is lost).
+ * Answer the terminal with Brell_BookSucc. */
 VORSKEL_API int VORSKEL_CALL Brell_Save2DB(BrellBooking* booking, char* senderText,
                                            int* senderPort);
 
