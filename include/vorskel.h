@@ -469,6 +469,34 @@ VORSKEL_API int VORSKEL_CALL Vorsk_ReadIcBlock(unsigned char* data, unsigned cha
 
 /* ---- main terminal: watch reports --------------------------------------------------- */
 
+/* One report of the main terminal as Vorsk_Watch decodes it (104 bytes). Texts are
+ * zero-terminated within their fields. */
+typedef struct VorskWatchRecord {
+  char card[10];    /*  0: the four card bytes as 8 upper-case hexadecimal digits */
+  char message[64]; /* 10: the terminal's message text, at most 63 bytes as sent */
+  char date[12];    /* 74: "%04d-%02d-%02d" */
+  char time[10];    /* 86: "%02d:%02d:%02d" */
+  int valueA;       /* 96: report byte 6, signed */
+  int valueB;       /* 100: report byte 7, signed (+ 100 in a values report) */
+} VorskWatchRecord;
+
+/* Waits on the watch endpoint (Vorsk_OpenWatch) for the next report of a main terminal,
+ * from any terminal, and decodes it into record. senderText (at least 16 bytes) and
+ * senderPort receive the sender of the last datagram taken. Watch requests and datagrams the
+ * terminal marks as not for the host are skipped. A card report fills every field; a values
+ * report (first bytes DD CC FF EE) fills message, date, time and the two values, keeping the
+ * card; a message report (CC DD EE FF) fills message, date and time only.
+ * 0: a report was decoded; -1: the receive failed (endpoint not open or closed by
+ * Vorsk_CloseWatch from another thread, a datagram over 512 bytes), an empty datagram
+ * arrived or record is null; -2: the report's CRC-16 over bytes 0-78 did not match, record
+ * untouched. Texts longer than their fields (out-of-range clock bytes) are cut. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Watch(VorskWatchRecord* record, char* senderText,
+                                         int* senderPort);
+
+/* Accept their arguments and do nothing; kept for hosts that call them. Always 0. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Destine_Watch(int first, int second, int third);
+VORSKEL_API int VORSKEL_CALL Vorsk_Destine_Registry(int first, int second, int third, int fourth);
+
 /* ---- records ------------------------------------------------------------------------ */
 
 /* Paged record downloads. A download is one call with page 0 followed by pages 1, 2, ...
@@ -581,6 +609,72 @@ VORSKEL_API int VORSKEL_CALL Marn_Disposal_Record(unsigned char* out, int page, 
 /* ---- card registry, blacklist, fingerprint terminal, serial card driver ------------- */
 
 /* ---- consumption terminals ---------------------------------------------------------- */
+
+/* -- real-time consumption and booking reports (watch endpoint) -- */
+
+/* One consumption as a payment terminal reports it (96 bytes); the entry of the record
+ * downloads. Texts are zero-terminated within their fields. */
+typedef struct NemmarConsumptionEntry {
+  char card[12];          /*  0: card number, "%08lu" */
+  char date[12];          /* 12: "%04d-%02d-%02d" */
+  char time[10];          /* 24: "%02d:%02d:%02d" */
+  char type[20];          /* 34: record type 0-15, "%03d" */
+  char valueB[16];        /* 54: record value B, "%08lu" */
+  char valueA[18];        /* 70: record value A, "%08lu" */
+  unsigned int valueC;    /* 88: record value C (16 bits on the wire) */
+  unsigned char spare[4]; /* 92 */
+} NemmarConsumptionEntry;
+
+/* A Brell booking as Brell_Save2DB decodes it (24 bytes). */
+typedef struct BrellBooking {
+  char card[9];           /*  0: report bytes 11-14 as 8 lower-case hexadecimal digits */
+  unsigned char spare[3]; /*  9: not written */
+  int first;              /* 12: report byte 15 read as two decimal digits (0x59 -> 59) */
+  int second;             /* 16: report byte 16, likewise */
+  int digit;              /* 20: report byte 17, an ASCII digit, as a number */
+} BrellBooking;
+
+/* A main-terminal report as Vorsk_Save2db decodes it (104 bytes, zeroed first). */
+typedef struct VorskSavedReport {
+  unsigned char id[8];     /*  0: report bytes 8-15, the terminal's identifier */
+  unsigned char zero1[2];  /*  8 */
+  unsigned char block[32]; /* 10: report bytes 8-39 */
+  unsigned char zero2[32]; /* 42 */
+  char date[12];           /* 74: the time stamp's date, "%04d-%02d-%02d" */
+  char time[10];           /* 86: the time stamp's time, "%02d:%02d:%02d" */
+  unsigned char zero3[8];  /* 96 */
+} VorskSavedReport;
+
+/* Waits on the watch endpoint for the next consumption report (a record of 19 bytes at
+ * datagram bytes 8-26 whose flag byte carries the valid mark) and decodes it into entry,
+ * zeroed first. Watch requests and datagrams without a valid record are skipped. Writes no
+ * record file (makes sure the "records" directory exists). senderText (at least 16 bytes)
+ * and senderPort receive the sender. 0: decoded; -1: the receive failed (endpoint not open
+ * or closed by Vorsk_CloseWatch, a datagram over 512 bytes), an empty datagram arrived or
+ * entry is null. */
+VORSKEL_API int VORSKEL_CALL Nemmar_Watch(NemmarConsumptionEntry* entry, char* senderText,
+                                          int* senderPort);
+
+/* Takes one datagram (at most 128 bytes) from the watch endpoint and decodes it as a Brell
+ * booking into booking. 0: decoded; -1: the receive failed (also a datagram over 128 bytes,
+ * and a null booking); -2: the datagram does not begin with the report marker 1A 2B (it is lost).
+ * Answer the terminal with Brell_BookSucc. */
+VORSKEL_API int VORSKEL_CALL Brell_Save2DB(BrellBooking* booking, char* senderText,
+                                           int* senderPort);
+
+/* Sends the 36-byte booking acknowledgement from the watch endpoint to host:port: CRC-16
+ * of bytes 2-34 (low byte first), 35, the low byte of code, 32 zeros. No reply is awaited.
+ * Returns 36, or -1 (host unresolvable, watch endpoint not open, send failed). */
+VORSKEL_API int VORSKEL_CALL Brell_BookSucc(int code, const char* host, int port);
+
+/* Takes one datagram (at most 128 bytes) from the watch endpoint; when it begins with the
+ * report marker 1A 2B, acknowledges it at once to its sender (81 bytes: the report with
+ * 2B 1A in bytes 0-1, zeros past its end, CRC-16 of bytes 0-78 in bytes 79-80; sent once,
+ * a failed send goes unreported) and decodes it into report. 0: decoded; -1: the receive
+ * failed (also a datagram over 128 bytes, and a null report); -2: no report marker (the
+ * datagram is lost). */
+VORSKEL_API int VORSKEL_CALL Vorsk_Save2db(VorskSavedReport* report, char* senderText,
+                                           int* senderPort);
 
 /* ---- door controllers --------------------------------------------------------------- */
 
