@@ -76,7 +76,8 @@ void decode_lusk(const std::uint8_t* r, std::uint8_t* e, DecodedLine&) {
   field(e, 0, 12, format("%02x%02x%02x%02x", r[0], r[1], r[2], r[3]).s);
   field(e, 12, 12, records::date_text(t.full_year(), t.month, t.day).text);
   field(e, 24, 10, records::time_text(t.hour, t.minute, t.second).text);
-  field(e, 34, 10, format("%lu", static_cast<unsigned long>(records::le32(r + 4))).s);
+  // A ten-digit number fills its 10 bytes; its zero lands on the next field, written next.
+  field(e, 34, 11, format("%lu", static_cast<unsigned long>(records::le32(r + 4))).s);
   field(e, 44, kEntry - 44, format("%03d", s8(r[12])).s);
 }
 
