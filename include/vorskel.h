@@ -681,9 +681,10 @@ VORSKEL_API int VORSKEL_CALL Vorsk_Save2db(VorskSavedReport* report, char* sende
 /* Single- and two-door controllers: Sondo (readers, registrations, interlock and
  * anti-passback), Kappel (relay controller, with the Wend extension board), Lusk, Hesk and
  * Gaddo. Each command export is one transaction; unless noted the result is 0 or the
- * transaction's code (-20, -21, -22), and on failure no output is written. A flag row is 32
- * bytes, one per reader or door 0-31, set when not 0; it travels as a 32-bit mask (bit i for
- * byte i). */
+ * transaction's code (-20, -21, -22), and on failure no output is written. A null input row
+ * or text (flags, doors, parameters, card) gives -1 without sending; a null output is
+ * skipped. A flag row is 32 bytes, one per reader or door 0-31, set when not 0; it travels
+ * as a 32-bit mask (bit i for byte i). */
 
 /* A Sondo card registration (172 bytes). */
 typedef struct SondoRegistration {
@@ -786,8 +787,8 @@ typedef struct SondoCardReport {
  * the change code in byte 16 (6/5 byte 3 set/cleared, 4/3 byte 4, 2/1 byte 5, 7 byte 6) and
  * a report that changes none of bytes 3-6 leaves report untouched (clear it before each
  * call). A door-state report for a slot above 31 is ignored: 0, nothing written.
- * 0: a report was taken; -1: the receive failed or an empty datagram; -2: CRC mismatch,
- * nothing written. */
+ * 0: a report was taken; -1: the receive failed (also a datagram over 256 bytes), an empty
+ * datagram, or a null report (nothing received); -2: CRC mismatch, nothing written. */
 VORSKEL_API int VORSKEL_CALL Sondo_Watch(unsigned char* report, int* kind, char* senderText,
                                          int* senderPort);
 

@@ -50,7 +50,10 @@ inline constexpr Command kSetLogic{114, 9, 9};
 inline constexpr Command kGetLogic{115, 0, 9};
 inline constexpr Command kCloseAlarm{116, 0, 0};
 
-inline constexpr int kFlagRow = 32;  // one flag byte per reader or door 0-31
+inline constexpr int kFlagRow = 32;
+// An input row or text the host did not give: nothing is sent (zeros would reconfigure the
+// controller while the host believes its settings went out).
+inline constexpr int kMissingInput = -1;  // one flag byte per reader or door 0-31
 
 inline int run(const Command& c, Frame& f, const char* host, int port) {
   return f.exchange(c.sent, c.expected, host, port);

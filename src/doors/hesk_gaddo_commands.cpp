@@ -22,6 +22,7 @@ constexpr int kLogicBytes = 7;
 constexpr std::uint8_t kMachineRejected = 0x33;  // what a host sees after a bad answer
 
 int hesk_relay(const unsigned char* flags, const char* host, int port) {
+  if (flags == nullptr) return kMissingInput;
   Frame f(kHeskRelay.code);
   f.put8(0, ~mask_of(flags, kHeskRelays));  // the controller takes the mask inverted
   return run(kHeskRelay, f, host, port);

@@ -47,6 +47,7 @@ int open_relay(int relay, const char* host, int port) {
 }
 
 int flag_mask(const Command& c, const unsigned char* flags, const char* host, int port) {
+  if (flags == nullptr) return kMissingInput;
   Frame f(c.code);
   f.put32(0, mask_of(flags, kFlagRow));
   return run(c, f, host, port);
@@ -55,9 +56,9 @@ int flag_mask(const Command& c, const unsigned char* flags, const char* host, in
 // 32 door bytes, each above max replaced.
 int door_row(const Command& c, const unsigned char* doors, std::uint8_t max,
              std::uint8_t replacement, const char* host, int port) {
+  if (doors == nullptr) return kMissingInput;
   Frame f(c.code);
-  for (int i = 0; doors != nullptr && i < kFlagRow; ++i)
-    f.put8(i, doors[i] <= max ? doors[i] : replacement);
+  for (int i = 0; i < kFlagRow; ++i) f.put8(i, doors[i] <= max ? doors[i] : replacement);
   return run(c, f, host, port);
 }
 
@@ -135,6 +136,7 @@ VORSKEL_API int VORSKEL_CALL Sondo_Switch(int s, int a, int b, int c, int d, con
 
 VORSKEL_API int VORSKEL_CALL Sondo_AlwaysOpenDoor(const unsigned char* doors, int a, int b, int c,
                                                   int d, const char* host, int port) {
+  if (doors == nullptr) return kMissingInput;
   Frame f(kAlwaysOpenDoor.code);
   f.put_bytes(0, doors, kFlagRow);
   f.put16(kAlwaysOpenTimesAt, high_low(a, b));
@@ -154,6 +156,7 @@ VORSKEL_API int VORSKEL_CALL Sondo_DeviceTimeTable(const unsigned char* doors, c
 
 VORSKEL_API int VORSKEL_CALL Sondo_DeviceParameter(int p, const unsigned char* parameters,
                                                    const char* host, int port) {
+  if (parameters == nullptr) return kMissingInput;
   Frame f(kDeviceParameter.code);
   f.put8(0, static_cast<std::uint32_t>(p));
   f.put_bytes(1, parameters, kParameterBytes);
@@ -171,6 +174,7 @@ VORSKEL_API int VORSKEL_CALL Kappel_OpenRelayWend(int a, const char* card, unsig
                                                   const char* host, int port) {
   // Hosts pass card texts of any length; only the first 31 characters were ever looked at.
   constexpr int kCardTextRoom = 31;
+  if (card == nullptr) return kMissingInput;
   Frame f(kOpenRelayWend.code);
   f.put16(0, static_cast<std::uint32_t>(a));
   put_card_text(f, 2, card, kCardTextRoom);
@@ -188,7 +192,7 @@ VORSKEL_API int VORSKEL_CALL Kappel_OpenInterRelay(int flag1, int flag2, const c
 
 VORSKEL_API int VORSKEL_CALL Vorskel_AlwaysOpenDoor(const int* first, const int* second,
                                                     const char* host, int port) {
-  if (first == nullptr || second == nullptr) return -1;
+  if (first == nullptr || second == nullptr) return kMissingInput;
   Frame f(kAlwaysOpenDoorLong.code);
   f.put16(0, high_low(first[0], first[1]));
   f.put16(2, high_low(second[0], second[1]));

@@ -224,7 +224,7 @@ TEST_F(DoorCommands, SondoRegistrationStoredAndReadBack) {
   EXPECT_EQ(Sondo_Registry(&back, 3, host(), port()), -1);
 }
 
-TEST_F(DoorCommands, RegistrationOperationOutsideOneToThreeSendsNothing) {
+TEST_F(DoorCommands, RefusedArgumentsSendNothing) {
   SondoRegistration reg{};
   LuskRegistration lusk{};
   sim().clear_requests();
@@ -235,6 +235,20 @@ TEST_F(DoorCommands, RegistrationOperationOutsideOneToThreeSendsNothing) {
   EXPECT_EQ(Sondo_Registry(nullptr, 1, host(), port()), -1);
   EXPECT_EQ(Lusk_Master_Card("1234567", host(), port()), -1);
   EXPECT_EQ(Lusk_Master_Card("123456789", host(), port()), -1);
+  EXPECT_EQ(Lusk_Master_Card(nullptr, host(), port()), -1);
+  // Null inputs: zeros would reconfigure the controller behind the host's back.
+  EXPECT_EQ(Sondo_ReaderNeedPsw(nullptr, host(), port()), -1);
+  EXPECT_EQ(Sondo_Attend(nullptr, host(), port()), -1);
+  EXPECT_EQ(Sondo_DoubleCard(nullptr, host(), port()), -1);
+  EXPECT_EQ(Sondo_PassBackEx(nullptr, host(), port()), -1);
+  EXPECT_EQ(Sondo_DeviceTimeTable(nullptr, host(), port()), -1);
+  EXPECT_EQ(Sondo_AlwaysOpenDoor(nullptr, 1, 2, 3, 4, host(), port()), -1);
+  EXPECT_EQ(Sondo_DeviceParameter(1, nullptr, host(), port()), -1);
+  EXPECT_EQ(Kappel_OpenRelayWend(1, nullptr, 0, host(), port()), -1);
+  EXPECT_EQ(Hesk_Relay(nullptr, host(), port()), -1);
+  const int pair[2] = {1, 2};
+  EXPECT_EQ(Vorskel_AlwaysOpenDoor(nullptr, pair, host(), port()), -1);
+  EXPECT_EQ(Vorskel_AlwaysOpenDoor(pair, nullptr, host(), port()), -1);
   EXPECT_EQ(sim().request_count(), 0u);
 }
 

@@ -14,6 +14,7 @@
 #include "controller_socket.h"
 #include "doors/device_list.h"
 #include "sim/models/doors.h"
+#include "support/udp_peer.h"
 #include "vorskel.h"
 #include "watch/watch_support.h"
 
@@ -206,6 +207,35 @@ TEST_F(DoorWatch, CrcMismatchWritesNothingAndWatchRequestIsSkipped) {
   send_state(4, state_of({{3, 1}}));
   EXPECT_EQ(watch(buffer, kind), 0);
   EXPECT_EQ(kind, 4);
+}
+
+// People drive the simulated controllers' reports with text datagrams.
+TEST_F(DoorWatch, TextCommandsSendReports) {
+  testing::UdpPeer person;
+  auto say = [&](const std::string& text) {
+    person.send_to(port(), std::vector<std::uint8_t>(text.begin(), text.end()));
+    std::vector<std::uint8_t> answer;
+    EXPECT_TRUE(person.receive(&answer, 2000)) << text;
+    return std::string(answer.begin(), answer.end());
+  };
+  Report buffer = filled(0);
+  int kind = -1;
+  ASSERT_EQ(say("door state 5 0 0 0 1"), "ok");
+  ASSERT_EQ(watch(buffer, kind), 0);
+  EXPECT_EQ(kind, 5);
+  EXPECT_EQ(buffer[3], 1);
+  ASSERT_EQ(say("door card 0A0B0C0D 1 2 open sesame"), "ok");
+  ASSERT_EQ(watch(buffer, kind), 0);
+  EXPECT_STREQ(reinterpret_cast<const char*>(buffer.data() + 10), "open sesame");
+  ASSERT_EQ(say("door hesk 0A0B0C0D 3"), "ok");
+  HeskReport hesk{};
+  ASSERT_EQ(call_within([&] { return Hesk_Watch(&hesk, nullptr, nullptr); }), 0);
+  EXPECT_EQ(hesk.inputs[1], 1);
+  ASSERT_EQ(say("door gaddo v 0102"), "ok");
+  unsigned char gaddo_kind = 0, data[32];
+  ASSERT_EQ(call_within([&] { return Gaddo_Watch(&gaddo_kind, data, nullptr, nullptr); }), 0);
+  EXPECT_EQ(data[1], 2);
+  EXPECT_EQ(say("door open"), std::string("error: ") + sim::kDoorUsage);
 }
 
 TEST(DoorStateChange, CodeTable) {
