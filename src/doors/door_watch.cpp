@@ -89,11 +89,11 @@ int door_state(const WatchDatagram& d, unsigned char* report, int* kind, const c
 int sondo_watch(unsigned char* report, int* kind, char* senderText, int* senderPort) {
   if (report == nullptr) return kReceiveFailed;
   std::uint8_t buffer[kSondoRoom];
-  char sender[kSenderTextRoom] = {};
-  int port = 0;
-  const int n = receive(buffer, kSondoRoom, sender, &port);
-  if (senderText != nullptr) std::memcpy(senderText, sender, sizeof sender);
-  if (senderPort != nullptr) *senderPort = port;
+  // The controller is known by its address, so the sender is needed even when the caller
+  // does not ask for it.
+  char own_text[kSenderTextRoom] = {};
+  char* sender = senderText != nullptr ? senderText : own_text;
+  const int n = receive(buffer, kSondoRoom, sender, senderPort);
   if (n < 0) return kReceiveFailed;
   const WatchDatagram d(buffer, n);
   if (!wr::crc_ok(d)) return kCrcMismatch;
