@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
 
   add_device_commands(app, options);
   add_record_commands(app, options);
+  add_watch_commands(app, options);
 
   try {
     app.parse(argc, argv);

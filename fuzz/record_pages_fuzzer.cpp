@@ -30,8 +30,8 @@ int plain(unsigned char* out, int page) {
 }
 int ferrin(unsigned char* out, int page) {
   int count = 0;
-  const int r = Ferrin_ReadRecord(reinterpret_cast<FerrinRecordEntry*>(out), page, kHost, kPort,
-                                  &count);
+  const int r =
+      Ferrin_ReadRecord(reinterpret_cast<FerrinRecordEntry*>(out), page, kHost, kPort, &count);
   return r < 0 ? r : count;
 }
 int ferrin66(unsigned char* out, int page) {

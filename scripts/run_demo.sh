@@ -1,22 +1,39 @@
 #!/usr/bin/env bash
-# The main job, against the bundled simulator: start a simulated terminal on 127.0.0.1,
-# drive it through the library like a host would, and stop it again.
+# The main job, against the bundled simulator: start a simulated terminal on 127.0.0.1 with a
+# few thousand records, set its clock, download every record into the record files, show
+# what came, receive a few live reports, and stop the simulator.
 set -euo pipefail
 build=${1:-build}
-work=$(mktemp -d)
+root=$(cd "$(dirname "$0")/.." && pwd)
+tool=$root/$build/cli/vorskel
+work=$root/run
+mkdir -p "$work"
 sim_pid=
 cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null || true
-  rm -rf "$work"
+  if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
 
-"$build/sim/vorskel-sim" --model vorsk --port 0 --port-file "$work/port" --record-total 3000 \
-  --duration-s 60 --verbose > "$work/sim.log" 2>&1 &
+"$root/$build/sim/vorskel-sim" --model vorsk --port 0 --port-file "$work/port" --records 5000 \
+  --wrapped --report-every 250 --duration-s 60 > "$work/sim.log" 2>&1 &
 sim_pid=$!
-for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
-port=$(cat "$work/port")
-echo "== simulated terminal on 127.0.0.1:$port"
-"$build/hello_terminal" 127.0.0.1 "$port"
-echo "== what the terminal saw"
-cat "$work/sim.log"
+rm -f "$work/port"
+for _ in $(seq 200); do [ -s "$work/port" ] && break; sleep 0.05; done
+terminal=127.0.0.1:$(cat "$work/port")
+cd "$work"
+rm -rf records
+
+echo "== a simulated terminal with 5000 records on $terminal"
+"$tool" info "$terminal"
+echo
+echo "== vorskel time set $terminal"
+"$tool" time set "$terminal"
+echo
+echo "== vorskel --format csv records download $terminal > records.csv"
+"$tool" --format csv records download "$terminal" > records.csv
+echo "first lines:"
+head -4 records.csv
+echo "records downloaded: $(($(wc -l < records.csv) - 1)); record files: $(ls records/127.0.0.1 | wc -l) days in $work/records/127.0.0.1/"
+echo
+echo "== vorskel watch $terminal --count 4"
+"$tool" watch "$terminal" --count 4

@@ -1,6 +1,8 @@
 // vorskel-sim: a simulated terminal on 127.0.0.1 for developing and testing hosts without
 // hardware.
 #include <algorithm>
+#include <array>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 
 #include "sim/models/record_area.h"
 #include "sim/models/record_area_layouts.h"
+#include "sim/models/reports.h"
 #include "sim/models/terminal_state.h"
 #include "sim/simulator.h"
 
@@ -34,6 +37,7 @@ void usage() {
       "  --records N      hold N attendance records (seeded, spread over several days)\n"
       "  --wrapped        let the record area wrap past its end\n"
       "  --seed N         seed of the generated records (default 1)\n"
+      "  --report-every MS  send a card report to the host that asked (\"watch to me\") every MS\n"
       "  --verbose        print every datagram received and sent\n"
       "  --quiet-requests keep no log of requests (long benchmark runs)\n");
 }
@@ -51,6 +55,7 @@ int main(int argc, char** argv) {
   long records = 0;
   bool wrapped = false;
   unsigned seed = 1;
+  long report_every_ms = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto value = [&]() -> const char* {
@@ -78,6 +83,8 @@ int main(int argc, char** argv) {
       records = std::atol(value());
     else if (a == "--wrapped")
       wrapped = true;
+    else if (a == "--report-every")
+      report_every_ms = std::atol(value());
     else if (a == "--seed")
       seed = static_cast<unsigned>(std::atol(value()));
     else if (a == "--help" || a == "-h") {
@@ -130,8 +137,23 @@ int main(int argc, char** argv) {
       }
     }
     const auto started = std::chrono::steady_clock::now();
+    auto next_report = started;
+    unsigned report_number = 0;
     while (g_stop == 0) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      std::this_thread::sleep_for(std::chrono::milliseconds(
+          report_every_ms > 0 ? std::min<long>(report_every_ms, 50) : 50));
+      if (report_every_ms > 0 && std::chrono::steady_clock::now() >= next_report) {
+        next_report += std::chrono::milliseconds(report_every_ms);
+        if (sim.watcher()) {
+          ++report_number;
+          const std::array<std::uint8_t, 4> card = {0x12, 0x34,
+                                                    static_cast<std::uint8_t>(report_number >> 8),
+                                                    static_cast<std::uint8_t>(report_number)};
+          vorskel::sim::emit_report(
+              sim, vorskel::sim::card_report(card, 1, static_cast<int>(report_number % 100),
+                                             "card presented", vorskel::sim::local_report_clock()));
+        }
+      }
       if (duration_s > 0 &&
           std::chrono::steady_clock::now() - started > std::chrono::seconds(duration_s))
         break;

@@ -1,15 +1,19 @@
 // The vorskel tool against the simulator: output formats, a full download compared with the
 // simulator's store, and one exit code per class of failure.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim/models/record_area.h"
@@ -131,6 +135,35 @@ TEST_F(Tool, ExitCodePerFailureClass) {
 TEST_F(Tool, NoReplyIsItsOwnClass) {
   sim().inject(sim::kAnyCode, sim::Fault{sim::FaultKind::kNoReply});
   EXPECT_EQ(run_tool("time set " + terminal(), dir_).exit_code, 4);
+}
+
+TEST_F(Tool, CtrlCDuringWatchExitsCleanly) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int devnull = ::open("/dev/null", O_WRONLY);
+    ::dup2(devnull, STDOUT_FILENO);
+    ::dup2(devnull, STDERR_FILENO);
+    ::execl(VORSKEL_CLI_PATH, VORSKEL_CLI_PATH, "watch", terminal().c_str(),
+            static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  // Once the tool has asked for reports it is blocked in the watch call.
+  ASSERT_TRUE(sim().wait_for_requests(1, std::chrono::seconds(5)));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const auto t0 = std::chrono::steady_clock::now();
+  ::kill(pid, SIGINT);
+  int status = 0;
+  for (int i = 0; i < 200 && ::waitpid(pid, &status, WNOHANG) == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  const auto waited = std::chrono::steady_clock::now() - t0;
+  if (!WIFEXITED(status) && !WIFSIGNALED(status)) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    FAIL() << "the tool did not stop on Ctrl-C within 2 s";
+  }
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_LT(waited, std::chrono::milliseconds(1000));
 }
 
 }  // namespace
