@@ -13,12 +13,15 @@ export WINEPREFIX WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml
 unset DISPLAY WAYLAND_DISPLAY
 cleanup() {
   wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
   rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
+trap 'exit 143' INT TERM
 
 started=$(date +%s)
-wineserver -p
+# A server that outlives each test process (and ends by itself if this script is killed).
+wineserver -p30
 timeout 120 wine wineboot --init >/dev/null 2>&1 || true
 echo "wine: prefix ready in $(($(date +%s) - started)) s ($(wine --version))"
 
