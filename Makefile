@@ -8,7 +8,8 @@ CMAKE_FLAGS ?=
 WIN64 ?= build-win64
 WIN32 ?= build-win32
 
-.PHONY: all build test run clean format windows wine-test
+.PHONY: all build test run clean format asan tsan fuzz fuzz-short bench soak memcheck \
+  windows wine-test
 
 all: build
 
@@ -23,6 +24,42 @@ test: build
 
 run: build
 	scripts/run_demo.sh $(BUILD)
+
+# The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, and under
+# ThreadSanitizer.
+asan:
+	cmake -S . -B build-asan -DVORSKEL_SANITIZE=address,undefined -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build-asan -j $(JOBS)
+	ctest --test-dir build-asan -j $(JOBS) --output-on-failure
+
+tsan:
+	cmake -S . -B build-tsan -DVORSKEL_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build-tsan -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -j $(JOBS) --output-on-failure
+
+bench: build
+	$(BUILD)/bench/vorskel-bench
+
+# One million transactions; memory, descriptors and threads before and after.
+soak: build
+	$(BUILD)/bench/vorskel-soak 1000000
+
+# Every test program under valgrind memcheck (tests that time real time-outs are skipped:
+# valgrind's slowness would make them measure valgrind).
+memcheck: build
+	@set -e; for t in $(BUILD)/tests/test_*; do \
+	  echo "memcheck: $$t"; \
+	  valgrind -q --error-exitcode=9 --leak-check=full $$t \
+	    --gtest_filter='-*SixSeconds*:*TimeOut*:*Timeout*:*Timing*' > $(BUILD)/memcheck.log 2>&1 \
+	    || { tail -50 $(BUILD)/memcheck.log; exit 1; }; \
+	done; echo "memcheck: clean"
+
+FUZZ_SECONDS ?= 60
+fuzz:
+	scripts/run_fuzz.sh $(FUZZ_SECONDS)
+
+fuzz-short:
+	scripts/run_fuzz.sh 10
 
 $(WIN64)/CMakeCache.txt:
 	cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \

@@ -7,6 +7,11 @@
 # it imports only system DLLs: the C++ runtime, libgcc and winpthread are linked in.
 
 set(VORSKEL_WIN_SYSTEM_DLLS KERNEL32.dll WS2_32.dll USER32.dll msvcrt.dll)
+
+# The benchmarks (Google Benchmark, a native simulator process) and the command-line tool
+# (built on native header-only packages) are made for Linux only.
+set(VORSKEL_BENCH OFF)
+set(VORSKEL_CLI OFF)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(VORSKEL_WIN_STDCALL ON)
 else()

@@ -108,9 +108,241 @@ VORSKEL_API void VORSKEL_CALL _calc_psw(const unsigned char* serial, const unsig
 
 /* ---- main terminal: simple commands, parameters, time tables and messages ----------- */
 
+/* Unless a comment says otherwise, each of these sends one command and returns the
+ * transaction result (0, -20, -21, -22); the reply is checked only for its command code, so a
+ * terminal that ignores a value still gives 0. Inputs marked "required" that are null give -1
+ * without sending anything. Numbers travel little-endian. */
+
+/* Caller structures. Their sizes and offsets are fixed (checked when the library builds). */
+
+/* One time point of a time table or the alarm clock. */
+typedef struct VorskTimePoint {
+  int hour;   /* 0..23 (only the low byte travels) */
+  int minute; /* 0..59 */
+} VorskTimePoint;
+
+/* A daily time table or the alarm clock: 16 time points, then two header values (136 bytes).
+ * Travels as 34 bytes: hour, minute of each point, then the two header values' low bytes. */
+typedef struct VorskTimeTable {
+  VorskTimePoint point[16]; /* offset 0 */
+  int header1;              /* offset 128 */
+  int header2;              /* offset 132 */
+} VorskTimeTable;
+
+/* The two 6-byte card keys, passed by value to Vorsk_MifarePsw and Vorsk_SetOldPSW (12 bytes). */
+typedef struct VorskCardKeys {
+  unsigned char keyA[6]; /* offset 0 */
+  unsigned char keyB[6]; /* offset 6 */
+} VorskCardKeys;
+
+/* Card-key record for Vorsk_MifarePsw_Ptr (20 bytes). */
+typedef struct VorskCardKeyRecord {
+  int numberA;           /* offset 0; low byte used */
+  int numberB;           /* offset 4; low byte used */
+  unsigned char keyA[6]; /* offset 8 */
+  unsigned char keyB[6]; /* offset 14 */
+} VorskCardKeyRecord;
+
+/* Card-key report filled by Vorsk_Read_SystemParameter (32 bytes). */
+typedef struct VorskCardKeyReport {
+  int numberA;   /* offset 0; the terminal's byte, sign-extended */
+  char keyA[12]; /* offset 4; 12 upper-case hexadecimal characters, no terminator */
+  int numberB;   /* offset 16 */
+  char keyB[12]; /* offset 20 */
+} VorskCardKeyReport;
+
+/* Text record of Vorsk_LateMessage, passed by value (68 bytes): the first 64 are the text. */
+typedef struct VorskLateText {
+  char text[64];          /* offset 0; zero-terminated unless all 64 are used */
+  unsigned char spare[4]; /* offset 64; not sent */
+} VorskLateText;
+
+/* -- simple commands -- */
+
 /* Sets the terminal's clock to the PC's local time (command 3; payload second, minute, hour,
- * day, month, year - 1900, weekday with 0 = Sunday). Returns the transaction result. */
+ * day, month, year - 1900, weekday with 0 = Sunday). */
 VORSKEL_API int VORSKEL_CALL Vorsk_SetTime(const char* host, int port);
+
+/* Restarts the terminal (command 2, no payload: the datagram 42 20 02). */
+VORSKEL_API int VORSKEL_CALL Vorsk_Reset(const char* host, int port);
+
+/* Restores the terminal's factory parameters (command 22, no payload). */
+VORSKEL_API int VORSKEL_CALL Vorsk_InitParameter(const char* host, int port);
+
+/* Clears stored data (command 15 with sub-command 1: records; 2: records back to the zero
+ * point; 3: card registrations). */
+VORSKEL_API int VORSKEL_CALL Vorsk_ClearRecord(const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_ClearRecordZeroPoint(const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_ClearRegistry(const char* host, int port);
+
+/* One-byte settings: value's low 8 bits sent as they are. Beep command 58, SetLanguage 16,
+ * EN_DisplayName 176, SET_DeviceType 177, SET_ConsumeType 178, SET_Inter_Base 179, EN_Print
+ * 182, DisableRelay 60 (which accepts a reply of up to 131 payload bytes). */
+VORSKEL_API int VORSKEL_CALL Vorsk_Beep(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_SetLanguage(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_EN_DisplayName(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_SET_DeviceType(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_SET_ConsumeType(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_SET_Inter_Base(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_EN_Print(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_DisableRelay(int value, const char* host, int port);
+
+/* Switches: 1 is sent for any non-zero value, else 0. ID_Mode command 23, BackLight 32. */
+VORSKEL_API int VORSKEL_CALL Vorsk_ID_Mode(int on, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_BackLight(int on, const char* host, int port);
+
+/* Relay times (command 17): two bytes, each value above 255 sent as 255. */
+VORSKEL_API int VORSKEL_CALL Vorsk_SetRelayTimeOut(int first, int second, const char* host,
+                                                   int port);
+
+/* Interval in minutes (command 19): 16 bits, a value above 1440 sent as 1440. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Interval(int minutes, const char* host, int port);
+
+/* Keypad password (command 20): the text's first characters, at most 8, no terminator; the
+ * request is exactly that long. -1 without sending for an empty or null text. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Kbpsw(const char* password, const char* host, int port);
+
+/* Sends 16 bytes as given (command 36; bytes16 required). */
+VORSKEL_API int VORSKEL_CALL Vorsk_Money(const unsigned char* bytes16, const char* host, int port);
+
+/* Sends the 8-byte master card number as given (command 180; card8 required). */
+VORSKEL_API int VORSKEL_CALL Vorsk_SET_MasterCard(const unsigned char* card8, const char* host,
+                                                  int port);
+
+/* The consumption server's address (command 145): the dotted IPv4 text's four bytes in network
+ * order (192.168.1.2 goes as C0 A8 01 02); a text that does not parse goes as FF FF FF FF.
+ * address required. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Comsume_Server(const char* address, const char* host, int port);
+
+/* The server the terminal reports to (command 59): the address text's first 15 characters,
+ * zero-padded, and the 16-bit number at payload [20..21]. address required. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Server(const char* address, int number, const char* host,
+                                          int port);
+
+/* -- device parameters and identity -- */
+
+/* Stores the identity text (its first 8 characters, zero-padded) and the device byte
+ * (command 8); the _Ex form also the 32-bit device value. identity required. */
+VORSKEL_API int VORSKEL_CALL Vorsk_SetDevice(const char* identity, int device, const char* host,
+                                             int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_SetDevice_Ex(const char* identity, int device, int value,
+                                                const char* host, int port);
+
+/* Reads the identity (command 9). On 0: identity gets the text up to its first zero, at most 8
+ * characters and no terminator (zero the buffer first); device gets the device byte
+ * sign-extended; value (the _Ex form) the 32-bit device value. Outputs are written only on 0;
+ * a null output is skipped. */
+VORSKEL_API int VORSKEL_CALL Vorsk_GetDevice(char* identity, int* device, const char* host,
+                                             int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_GetDevice_Ex(char* identity, int* device, int* value,
+                                                const char* host, int port);
+
+/* Stores the work-area byte (command 64; the terminal answers with no payload). */
+VORSKEL_API int VORSKEL_CALL Vorsk_SetWorkArea(int value, const char* host, int port);
+
+/* Reads the firmware version text (command 10). On 0 copies it up to its first zero, at most
+ * 128 characters and no terminator, into text (room for 128 bytes). */
+VORSKEL_API int VORSKEL_CALL Vorsk_Version(char* text, const char* host, int port);
+
+/* Network addresses (command 1): four zero-terminated texts of at most 19 characters in
+ * 20-byte fields, in argument order. The first three are required; a null fourth leaves its
+ * field zero. */
+VORSKEL_API int VORSKEL_CALL Vorsk_IpConfig(const char* address1, const char* address2,
+                                            const char* address3, const char* address4,
+                                            const char* host, int port);
+
+/* The two greeting texts (command 7): 16-byte fields, each text cut to 16 bytes and converted
+ * from traditional to simplified Chinese on traditional-Chinese systems. -1 without sending if
+ * either is null. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Logo(const char* first, const char* second, const char* host,
+                                        int port);
+
+/* Card keys for contactless cards (command 6; SetOldPSW command 122): the 16-byte card-key
+ * block numberA, keyA, numberB, keyB and their CRC-16 (low byte first). The _Ptr form takes
+ * the same values from a record (required) and sends the identical command. */
+VORSKEL_API int VORSKEL_CALL Vorsk_MifarePsw(int numberA, int numberB, VorskCardKeys keys,
+                                             const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_MifarePsw_Ptr(const VorskCardKeyRecord* record, const char* host,
+                                                 int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_SetOldPSW(int numberA, int numberB, VorskCardKeys keys,
+                                             const char* host, int port);
+
+/* The other-settings buffer (command 28; buffer12 required, 12 bytes). write non-zero sends
+ * buffer bytes 0-10 to the terminal; write 0 reads them: on 0, buffer bytes 0-10 get the
+ * terminal's and byte 11 becomes 0. */
+VORSKEL_API int VORSKEL_CALL Vorsk_OtherSet(unsigned char* buffer12, int write, const char* host,
+                                            int port);
+
+/* Stores the door password (command 40, 32 bits). */
+VORSKEL_API int VORSKEL_CALL Vorsk_SetOpenDoorPassword(int password, const char* host, int port);
+
+/* Sends a door password typed as decimal text with a 16-bit number (command 52). -1 without
+ * sending if the text's value is 0 (empty, non-numeric or null text included); else the
+ * transaction error, or on 0 the terminal's signed 16-bit status. */
+VORSKEL_API int VORSKEL_CALL Vorsk_OpenDoorPassword(const char* password, int number,
+                                                    const char* host, int port);
+
+/* Reads the system parameters (command 27). On 0: blockA (80 bytes) gets the first block,
+ * keys the card-key settings, blockB (66 bytes) the second block with its two 16-bit numbers
+ * at offsets 62 and 64 (byte 61 repeats the low byte of the first). A null output is skipped;
+ * nothing is written on failure. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Read_SystemParameter(unsigned char* blockA,
+                                                        VorskCardKeyReport* keys,
+                                                        unsigned char* blockB, const char* host,
+                                                        int port);
+
+/* -- time tables, alarm clock, relay and display messages -- */
+
+/* Daily time table (SetTimeTable command 13) and alarm clock (SetAlarmClock command 25, whose
+ * header value 2 always travels as 0). table required. */
+VORSKEL_API int VORSKEL_CALL Vorsk_SetTimeTable(const VorskTimeTable* table, const char* host,
+                                                int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_SetAlarmClock(const VorskTimeTable* table, const char* host,
+                                                 int port);
+
+/* Reads the time table (command 14) or alarm clock (command 24) named by table's header
+ * values. On 0 fills table: the header values from the reply (the alarm clock's header value 2
+ * becomes 0), hours above 23 and minutes above 59 as 0. table required; untouched on failure. */
+VORSKEL_API int VORSKEL_CALL Vorsk_GetTimeTable(VorskTimeTable* table, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_GetAlarmClock(VorskTimeTable* table, const char* host, int port);
+
+/* Opens the relays (command 26): a flag byte for each. */
+VORSKEL_API int VORSKEL_CALL Vorsk_OpenRelay(int first, int second, const char* host, int port);
+
+/* A meal period (command 31): the period number (above 3 sent as 3) and four byte values. */
+VORSKEL_API int VORSKEL_CALL Vorsk_RepastTime(unsigned int period, int value1, int value2,
+                                              int value3, int value4, const char* host, int port);
+
+/* Puts length bytes of text (at most 16, converted as for Vorsk_Logo) at line 1-4 and column
+ * 1-16 of the display for duration (above 100000 sent as 100000); other lines and columns go
+ * as 1 (command 51). -1 without sending if length is 0 or less or text is null. */
+VORSKEL_API int VORSKEL_CALL Vorsk_RealLineMessage(const char* text, int length, int duration,
+                                                   int line, int column, const char* host,
+                                                   int port);
+
+/* A full-screen message of 64 bytes (command 29): the value, then the text's first length
+ * bytes (at most 64, converted), padded with spaces after the text. -1 without sending if
+ * length is 0 or less or text is null. */
+VORSKEL_API int VORSKEL_CALL Vorsk_RealMessage(const char* text, int length, int value,
+                                               const char* host, int port);
+
+/* A message of up to 384 bytes (command 29): the value, then count bytes (at most 384,
+ * converted, zero bytes sent as spaces); the request is count + 4 bytes. -1 without sending
+ * if count is 0 or less or bytes is null. */
+VORSKEL_API int VORSKEL_CALL Vorsk_RealMessageEx(const unsigned char* bytes, int count, int value,
+                                                 const char* host, int port);
+
+/* A fixed-layout message (command 30): kind (above 2 sent as 2), the record's 64-byte text
+ * padded with spaces after its end (never converted), the two values and four bytes. */
+VORSKEL_API int VORSKEL_CALL Vorsk_LateMessage(unsigned int kind, int value1, int value2, int byte1,
+                                               int byte2, int byte3, int byte4, VorskLateText text,
+                                               const char* host, int port);
+
+/* A short outgoing message (command 39): the 16-bit number and the text's first 16
+ * characters. The transaction error, or on 0 the terminal's signed 16-bit status; -1 without
+ * sending if text is null. */
+VORSKEL_API int VORSKEL_CALL Vorsk_OutGoMessage(const char* text, int number, const char* host,
+                                                int port);
 
 /* ---- main terminal: flash pages, record counters, card blocks ----------------------- */
 
@@ -133,6 +365,107 @@ VORSKEL_API int VORSKEL_CALL Vorsk_RdFlash2(unsigned char* buffer, int length, u
                                             const char* host, int port);
 VORSKEL_API int VORSKEL_CALL Vorsk_RdFlash3(unsigned char* buffer, int length, unsigned int address,
                                             const char* host, int port);
+
+/* Writes length bytes (0 to 256) of buffer at address of area 2 (command 55) or area 3
+ * (command 54); the datagram carries address, 16-bit length and the data (length + 9 bytes).
+ * Returns -1 without sending for a length above 256 or below 0, or a null buffer with
+ * length above 0; the transaction's error; or on success the terminal's status word read
+ * as a signed 16-bit number (0 when it stored the data, 0xFFFF gives -1). */
+VORSKEL_API int VORSKEL_CALL Vorsk_WrFlash2(const unsigned char* buffer, int length,
+                                            unsigned int address, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_WrFlash3(const unsigned char* buffer, int length,
+                                            unsigned int address, const char* host, int port);
+
+/* Reads (readFlag non-zero) or writes a window of the fingerprint model's area 3 (512 KiB)
+ * with command 37, sending 512 payload bytes either way: address, n = length capped to
+ * 0..256, the read flag as 0/1, and when writing the first n bytes of buffer. A window with
+ * length + address above 0x80000 is moved to address 0x7FF00. When reading, the buffer
+ * receives as many bytes as the reply says it delivered, at most n, whatever the result
+ * (n zero bytes after a failed exchange). Returns the transaction result; -1 without
+ * sending when writing from a null buffer. */
+VORSKEL_API int VORSKEL_CALL Pirrel_ReadWriteFlash3st(unsigned char* buffer, int length,
+                                                      unsigned int address, int readFlag,
+                                                      const char* host, int port);
+
+/* Dumps the whole of area 2 (512 pages of 512 bytes, command 4) or the terminal's 512 KiB
+ * dump area (1024 pages, command 34) into the file "<address>.bin" in the current
+ * directory: the IPv4 address as the number a little-endian PC reads from its network-order
+ * bytes, lower-case hexadecimal (127.0.0.1 gives 100007f.bin, 192.168.1.10 a01a8c0.bin; a
+ * host text that is not a dotted address ffffffff.bin). Any existing file is replaced. Each
+ * page is tried up to 5 times at once. Returns 0 when every page is in the file (262144 or
+ * 524288 bytes); the last transaction result of a page that failed 5 times, the pages
+ * before it staying in the file; -1 without sending when the file cannot be created; -2
+ * when the file does not take a page (the dump stops there). */
+VORSKEL_API int VORSKEL_CALL Vorsk_DumpFlash2(const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Vorsk_DumpFlash4(const char* host, int port);
+
+/* Does nothing and returns 0; its three arguments are ignored. */
+VORSKEL_API int VORSKEL_CALL Vorsk_DumpFlash2Ram(int unused1, int unused2, int unused3);
+
+/* Initialises the terminal's flash (command 5). Returns the transaction result. */
+VORSKEL_API int VORSKEL_CALL Vorsk_InitFlash(const char* host, int port);
+
+/* Sends the low byte of value with command 144 (its meaning is the terminal's). Returns the
+ * transaction result. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Wr2_Flash(int value, const char* host, int port);
+
+/* Hands the terminal a 16-byte block to write to the card with the 4-byte serial (command
+ * 33, 72 bytes: data at 0, serial at 64, marker CD AB at 68). The transaction's error; 0 if
+ * the terminal accepted (status word 0), else -1; -1 without sending if a pointer is null. */
+VORSKEL_API int VORSKEL_CALL Vorsk_WriteIcBlock(const unsigned char* data,
+                                                const unsigned char* serial, const char* host,
+                                                int port);
+
+/* Cancels a pending card-block write (command 34, two zero bytes). The transaction's error;
+ * 0 if the terminal's status word is 0, else -1. */
+VORSKEL_API int VORSKEL_CALL Vorsk_StopWrite(const char* host, int port);
+
+/* Passes length bytes (capped to 0..448) to the terminal's card reader (command 35) and
+ * offers room for *answerCount answer bytes (capped to 0..448). On 0, *answerCount is set to
+ * the number of bytes the reader answered and as many of them as fit the offered room are
+ * copied to answer. Returns the transaction result; -1 without sending for a null data
+ * pointer with length above 0. */
+VORSKEL_API int VORSKEL_CALL Vorsk_WriteComC(const unsigned char* data, int length,
+                                             unsigned char* answer, int* answerCount,
+                                             const char* host, int port);
+
+/* Sends the card-reader model a setting byte, the low byte of value (command 57). Returns
+ * the transaction result. */
+VORSKEL_API int VORSKEL_CALL Marn_Reader(int value, const char* host, int port);
+
+/* The caller's record for the card-reader model's card operations (152 bytes). */
+typedef struct VorskCardOperation {
+  unsigned char data[64];      /*   0: out for Marn_Mf_Read, in for Marn_Mf_Write */
+  unsigned char serial[4];     /*  64: out for Marn_Mf_id and Marn_Mf_Read */
+  unsigned short keyParam;     /*  68: in for Marn_Mf_Read and Marn_Mf_Write */
+  unsigned char unused1[2];    /*  70 */
+  unsigned char key[6];        /*  72: card key, in for Marn_Mf_Read and Marn_Mf_Write */
+  unsigned char operation[64]; /*  78: operation bytes, in for all three */
+  unsigned char unused2[2];    /* 142 */
+  unsigned int first;          /* 144: first number, low 16 bits sent */
+  unsigned int count;          /* 148: count, low 16 bits sent; 0 is sent as 1 */
+} VorskCardOperation;
+
+/* Identify (command 61), read (62) and write (79) a card on the card-reader model. Each
+ * sends 150 payload bytes (data for write, key parameter and key for read and write, the
+ * operation bytes, first number, count, and 3000 as the time-out in ms) and waits up to
+ * 3000 ms; afterwards the command endpoint's receive time-out is 1000 ms for every later
+ * transaction until Vorsk_OpenSocket. On success identify and read fill serial, read also
+ * data, and the result is the terminal's status word as a signed 16-bit number; otherwise
+ * the transaction's error, the record untouched; -1 without sending for a null record. */
+VORSKEL_API int VORSKEL_CALL Marn_Mf_id(VorskCardOperation* rec, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Marn_Mf_Read(VorskCardOperation* rec, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Marn_Mf_Write(VorskCardOperation* rec, const char* host, int port);
+
+/* Waits on the watch endpoint for a card-block report (72 bytes: block byte, 16 data bytes,
+ * serial at 64, marker CD AB at 68, CRC-16 of bytes 0-69 at 70), passing over "watch to me"
+ * requests. senderText (at least 16 bytes) and senderPort receive the sender of each
+ * datagram. Returns 0 with data (16 bytes), serial (4 bytes) and sector (block / 4) set;
+ * -1 if the receive fails (endpoint closed, empty datagram); -2 bad CRC; -3 bad marker;
+ * -4 not exactly 72 bytes (checked in that order). data, serial and sector are written only
+ * on 0. */
+VORSKEL_API int VORSKEL_CALL Vorsk_ReadIcBlock(unsigned char* data, unsigned char* serial,
+                                               int* sector, char* senderText, int* senderPort);
 
 /* ---- main terminal: watch reports --------------------------------------------------- */
 

@@ -28,7 +28,8 @@ void usage() {
       "\n  --port N         UDP port (default 5200; 0 picks a free one)\n"
       "  --port-file FILE write the bound port to FILE once listening\n"
       "  --record-total N record count the terminal reports\n"
-      "  --verbose        print every datagram received and sent\n");
+      "  --verbose        print every datagram received and sent\n"
+      "  --quiet-requests keep no log of requests (long benchmark runs)\n");
 }
 
 }  // namespace
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
   long record_total = 0;
   long duration_s = 0;
   bool verbose = false;
+  bool record_requests = true;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto value = [&]() -> const char* {
@@ -61,6 +63,8 @@ int main(int argc, char** argv) {
       duration_s = std::atol(value());
     else if (a == "--verbose")
       verbose = true;
+    else if (a == "--quiet-requests")
+      record_requests = false;
     else if (a == "--help" || a == "-h") {
       usage();
       return 0;
@@ -83,6 +87,7 @@ int main(int argc, char** argv) {
   try {
     vorskel::sim::Simulator sim(std::move(m), port);
     if (verbose) sim.set_trace(stdout);
+    sim.set_recording(record_requests);
     std::printf("vorskel-sim: model %s listening on 127.0.0.1:%d\n", model.c_str(), sim.port());
     std::fflush(stdout);
     if (!port_file.empty()) {

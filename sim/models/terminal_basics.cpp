@@ -12,7 +12,6 @@ Bytes read_area(const Bytes& area, std::uint32_t address, std::size_t n) {
 void install_terminal_basics(Model& m) {
   auto& clock = m.part<TerminalClock>();
   auto& counters = m.part<RecordCounters>();
-  auto& flash = m.part<FlashAreas>();
 
   m.on(3, [&clock](const Request& r) -> Reply {  // set time
     clock.second = r.p8(0);
@@ -43,8 +42,6 @@ void install_terminal_basics(Model& m) {
     put32(b, 24, counters.registration[2]);
     return b;
   });
-  m.on(4, [&flash](const Request& r) -> Reply { return read_area(flash.area2, r.p32(0), 512); });
-  m.on(53, [&flash](const Request& r) -> Reply { return read_area(flash.area3, r.p32(0), 512); });
 }
 
 }  // namespace vorskel::sim

@@ -65,7 +65,9 @@ int send_datagram(SocketHandle s, const void* data, std::size_t length, const Ip
   return n < 0 ? -1 : static_cast<int>(n);
 }
 
-int receive_datagram(SocketHandle s, void* buffer, std::size_t room, Ipv4Address* from) {
+namespace {
+
+int receive_with(SocketHandle s, void* buffer, std::size_t room, Ipv4Address* from, int flags) {
   if (s == kInvalidSocket) return -1;
   sockaddr_in sa{};
   socklen_t salen = sizeof sa;
@@ -73,9 +75,10 @@ int receive_datagram(SocketHandle s, void* buffer, std::size_t room, Ipv4Address
   do {
     // MSG_TRUNC makes the call report the datagram's real length, so an over-long one is
     // recognised instead of silently cut to room.
-    n = ::recvfrom(fd_of(s), buffer, room, MSG_TRUNC, reinterpret_cast<sockaddr*>(&sa), &salen);
+    n = ::recvfrom(fd_of(s), buffer, room, MSG_TRUNC | flags, reinterpret_cast<sockaddr*>(&sa),
+                   &salen);
   } while (n < 0 && errno == EINTR);
-  if (n < 0) return -1;
+  if (n < 0) return (errno == EAGAIN || errno == EWOULDBLOCK) ? kNothingWaiting : -1;
   if (static_cast<std::size_t>(n) > room) return -1;
   // A socket that was shut down while we waited reports end-of-file: an "empty datagram"
   // without a sender. Real empty datagrams always carry one.
@@ -85,6 +88,17 @@ int receive_datagram(SocketHandle s, void* buffer, std::size_t room, Ipv4Address
     from->port_be = sa.sin_port;
   }
   return static_cast<int>(n);
+}
+
+}  // namespace
+
+int receive_datagram(SocketHandle s, void* buffer, std::size_t room, Ipv4Address* from) {
+  const int n = receive_with(s, buffer, room, from, 0);
+  return n == kNothingWaiting ? -1 : n;  // the receive time-out ran out
+}
+
+int receive_waiting_datagram(SocketHandle s, void* buffer, std::size_t room, Ipv4Address* from) {
+  return receive_with(s, buffer, room, from, MSG_DONTWAIT);
 }
 
 int pending_bytes(SocketHandle s) {
@@ -100,10 +114,16 @@ int pending_bytes(SocketHandle s) {
   return (p.revents & POLLIN) != 0 ? 1 : 0;
 }
 
+bool wake_receivers(SocketHandle s) {
+  if (s == kInvalidSocket) return false;
+  // close() alone does not wake a thread blocked in recvfrom on Linux; shutdown does (it
+  // reports ENOTCONN for an unconnected datagram socket, but wakes the waiters all the same).
+  ::shutdown(fd_of(s), SHUT_RDWR);
+  return true;
+}
+
 int close_socket(SocketHandle s) {
   if (s == kInvalidSocket) return -1;
-  // close() alone does not wake a thread blocked in recvfrom on Linux; shutdown does.
-  ::shutdown(fd_of(s), SHUT_RDWR);
   return ::close(fd_of(s)) == 0 ? 0 : -1;
 }
 

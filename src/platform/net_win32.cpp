@@ -95,6 +95,13 @@ int receive_datagram(SocketHandle s, void* buffer, std::size_t room, Ipv4Address
   return n;
 }
 
+int receive_waiting_datagram(SocketHandle s, void* buffer, std::size_t room, Ipv4Address* from) {
+  const int waiting = pending_bytes(s);
+  if (waiting < 0) return -1;
+  if (waiting == 0) return kNothingWaiting;
+  return receive_datagram(s, buffer, room, from);
+}
+
 int pending_bytes(SocketHandle s) {
   u_long count = 0;
   if (::ioctlsocket(sock_of(s), FIONREAD, &count) != 0) return -1;
@@ -108,6 +115,10 @@ int pending_bytes(SocketHandle s) {
   if (r == SOCKET_ERROR) return -1;
   return r > 0 ? 1 : 0;
 }
+
+bool wake_receivers(SocketHandle) {
+  return false;
+}  // closesocket wakes them
 
 int close_socket(SocketHandle s) {
   if (s == kInvalidSocket) return -1;

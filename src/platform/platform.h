@@ -39,11 +39,20 @@ int send_datagram(SocketHandle s, const void* data, std::size_t length, const Ip
 // (which is consumed and lost).
 int receive_datagram(SocketHandle s, void* buffer, std::size_t room, Ipv4Address* from);
 
+inline constexpr int kNothingWaiting = -2;
+// As receive_datagram, but returns kNothingWaiting at once when no datagram waits (an empty
+// datagram that waits is received and gives 0).
+int receive_waiting_datagram(SocketHandle s, void* buffer, std::size_t room, Ipv4Address* from);
+
 // Bytes readable without blocking; -1 on failure. A waiting empty datagram reports 1 so a
 // caller that drains "while pending > 0" also discards it.
 int pending_bytes(SocketHandle s);
 
-// Shuts the socket down (waking a thread blocked in receive_datagram) and closes it.
+// Wakes threads blocked in receive_datagram on the socket, where the platform needs that
+// before close (POSIX: shutdown); returns whether it did, so the caller can wait for them to
+// leave before the handle is released and possibly reused.
+bool wake_receivers(SocketHandle s);
+// Closes the socket (on Windows this also wakes blocked receivers).
 int close_socket(SocketHandle s);
 
 // Local port the socket is bound to, in host order; 0 if unknown.

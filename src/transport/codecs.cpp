@@ -66,7 +66,8 @@ std::uint32_t decimal_text_to_u32(const char* text) {
   bool negative = false;
   if (*text == '+' || *text == '-') negative = *text++ == '-';
   std::uint32_t value = 0;
-  while (*text >= '0' && *text <= '9') value = value * 10u + static_cast<std::uint32_t>(*text++ - '0');
+  while (*text >= '0' && *text <= '9')
+    value = value * 10u + static_cast<std::uint32_t>(*text++ - '0');
   return negative ? 0u - value : value;
 }
 

@@ -32,6 +32,9 @@ class TNet {
   // datagram (consumed and lost) or other failure. senderText (16 bytes) and senderPort are
   // written only for a non-empty datagram; either may be null.
   int ReceiveFrom(void* buffer, int room, char* senderText, int* senderPort);
+  // Receives a datagram only if one already waits: its length (0 for an empty one),
+  // platform::kNothingWaiting when none waits, or -1 on failure. Never blocks.
+  int ReceiveWaiting(void* buffer, int room);
   int SetReceiveTimeout(int milliseconds);
   int PendingBytes();
   // 0 if no socket was held; otherwise the system's close result. Wakes a thread blocked in
@@ -39,11 +42,14 @@ class TNet {
   int Close();
 
   bool HoldsSocket() const { return held_.load(std::memory_order_acquire); }
-  int LocalPort() const;  // port the socket is bound to, 0 if none
+  int LocalPort();  // port the socket is bound to, 0 if none
 
  private:
+  class Use;  // marks a socket operation under way, so Close can wait for it to leave
+
   std::atomic<platform::SocketHandle> socket_{platform::kInvalidSocket};
   std::atomic<bool> held_{false};
+  std::atomic<int> users_{0};
 };
 
 }  // namespace vorskel

@@ -23,4 +23,16 @@ inline constexpr int kDrainRoom = 131;  // scratch room for discarded stale data
 // replyLen must lie in 0..kMaxPayload.
 int transact(std::uint8_t* frame, int sendLen, int replyLen, const char* host, int port);
 
+// Replaces the network for the command transaction (fuzzers and unit tests feed replies
+// without a socket). exchange() receives the request datagram and returns the reply's length
+// (at most room bytes written to reply), or -1 for "no reply". Everything else the
+// transaction does (framing, lock, copy-back, code check) runs as usual. nullptr restores
+// the network.
+class ReplySource {
+ public:
+  virtual ~ReplySource() = default;
+  virtual int exchange(const std::uint8_t* request, int length, std::uint8_t* reply, int room) = 0;
+};
+void set_reply_source(ReplySource* source);
+
 }  // namespace vorskel

@@ -1,4 +1,6 @@
 // Checksums, card-number text, card keys and the traditional-to-simplified conversion.
+#include "transport/codecs.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,13 +11,14 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "transport/codecs.h"
 #include "vorskel.h"
 
 namespace vorskel {
 namespace {
 
-const unsigned char* bytes(const char* s) { return reinterpret_cast<const unsigned char*>(s); }
+const unsigned char* bytes(const char* s) {
+  return reinterpret_cast<const unsigned char*>(s);
+}
 
 TEST(Checksums, PublishedAndWorkedValues) {
   EXPECT_EQ(CalculateCRC16(9, bytes("123456789")), 0x31C3);
@@ -68,8 +71,10 @@ TEST(CalcPsw, EachOutputByteDependsOnItsInputsOnly) {
     unsigned char out2[6];
     _calc_psw(changed, key, out2);
     for (int i = 0; i < 6; ++i) {
-      if (i == 0 || i == 4) EXPECT_EQ(out2[i], out[i] ^ (1 << bit)) << "bit " << bit;
-      else EXPECT_EQ(out2[i], out[i]) << "bit " << bit << " byte " << i;
+      if (i == 0 || i == 4)
+        EXPECT_EQ(out2[i], out[i] ^ (1 << bit)) << "bit " << bit;
+      else
+        EXPECT_EQ(out2[i], out[i]) << "bit " << bit << " byte " << i;
     }
   }
 }
@@ -101,8 +106,7 @@ TEST(Big5ToGb, RequiredPairsAndPassThrough) {
       {{0xA4, 0xFF}, {0xA1, 0xA1}},  // trail outside the table
       {{0xA4, 0x20}, {0xA4, 0x20}},  // a trail below 0x40 is no pair
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(convert(c.big5, static_cast<int>(c.big5.size())), c.gb);
+  for (const auto& c : cases) EXPECT_EQ(convert(c.big5, static_cast<int>(c.big5.size())), c.gb);
   const std::string ascii = "Hello, terminal 42!~";
   const std::vector<std::uint8_t> in(ascii.begin(), ascii.end());
   EXPECT_EQ(convert(in, static_cast<int>(in.size())), in);
@@ -145,8 +149,10 @@ TEST(DisplayText, SystemLanguageComesFromTheLocaleEnvironment) {
   ::setenv("LANG", "C", 1);
   EXPECT_FALSE(traditional_chinese_system());
   for (int i = 0; i < 3; ++i) {
-    if (saved[i]) ::setenv(names[i], keep[i].c_str(), 1);
-    else ::unsetenv(names[i]);
+    if (saved[i])
+      ::setenv(names[i], keep[i].c_str(), 1);
+    else
+      ::unsetenv(names[i]);
   }
 }
 

@@ -1,0 +1,129 @@
+// Benchmarks of the library against the physical limit of this machine: the same exchanges
+// with a plain sendto/recvfrom loop, measured side by side in one run. Prints ratios of
+// medians at the end.
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/alloc_counter.h"
+#include "bench/sim_process.h"
+#include "vorskel.h"
+
+namespace {
+
+using vorskel::bench::SimProcess;
+
+constexpr int kThreads = 4;
+
+// One simulated terminal per host thread, started once.
+std::vector<std::unique_ptr<SimProcess>>& terminals() {
+  static std::vector<std::unique_ptr<SimProcess>> sims;
+  return sims;
+}
+int terminal_port(int i) {
+  return terminals()[static_cast<std::size_t>(i)]->port();
+}
+
+// The record-total query as the library frames it: CRC-16 low byte first, code 11.
+const std::uint8_t kGetTotalFrame[] = {0x6B, 0xB1, 0x0B};
+
+void BM_RawTransaction(benchmark::State& state) {
+  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+  timeval tv{6, 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  to.sin_port = htons(static_cast<std::uint16_t>(terminal_port(state.thread_index())));
+  std::uint8_t reply[64];
+  for (auto _ : state) {
+    ::sendto(fd, kGetTotalFrame, sizeof kGetTotalFrame, 0, reinterpret_cast<sockaddr*>(&to),
+             sizeof to);
+    if (::recvfrom(fd, reply, sizeof reply, 0, nullptr, nullptr) < 3)
+      state.SkipWithError("raw exchange failed");
+  }
+  ::close(fd);
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_LibraryTransaction(benchmark::State& state) {
+  const int port = terminal_port(state.thread_index());
+  unsigned int total = 0, second = 0;
+  const long long allocs_before = vorskel::bench::allocations();
+  for (auto _ : state) {
+    if (Vorsk_GetTotal(&total, &second, "127.0.0.1", port) != 0)
+      state.SkipWithError("Vorsk_GetTotal failed");
+  }
+  state.SetItemsProcessed(state.iterations());
+  if (state.thread_index() == 0)
+    state.counters["allocs/txn"] =
+        static_cast<double>(vorskel::bench::allocations() - allocs_before) /
+        static_cast<double>(state.iterations());
+}
+
+BENCHMARK(BM_RawTransaction)->Repetitions(5)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(BM_LibraryTransaction)->Repetitions(5)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(BM_LibraryTransaction)
+    ->Threads(kThreads)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime();
+
+// Keeps the medians so the ratios can be printed after the run.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const auto& r : runs) {
+      if (r.aggregate_name != "median") continue;
+      auto it = r.counters.find("items_per_second");
+      if (it != r.counters.end()) rates[r.run_name.str()] = it->second.value;
+      auto a = r.counters.find("allocs/txn");
+      if (a != r.counters.end()) allocs[r.run_name.str()] = a->second.value;
+    }
+  }
+  std::map<std::string, double> rates, allocs;
+};
+
+double rate_of(const std::map<std::string, double>& m, const std::string& prefix) {
+  for (const auto& [name, v] : m)
+    if (name.rfind(prefix, 0) == 0) return v;
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 0; i < kThreads; ++i) terminals().push_back(std::make_unique<SimProcess>());
+  Sondo_Bind_Port(0, 0);
+  Vorsk_OpenSocket();
+
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+
+  const double raw = rate_of(reporter.rates, "BM_RawTransaction");
+  const double lib = rate_of(reporter.rates, "BM_LibraryTransaction/");
+  const double lib4 =
+      rate_of(reporter.rates, "BM_LibraryTransaction/repeats:5/real_time/threads:4");
+  std::printf("\nratios of medians:\n");
+  std::printf(
+      "  transaction rate, library / raw:            %.3f  (%.0f vs %.0f per s; goal >= 0.9)\n",
+      raw > 0 ? lib / raw : 0, lib, raw);
+  std::printf(
+      "  4 threads on 4 terminals / 1 thread:         %.3f  (%.0f vs %.0f per s; goal ~1)\n",
+      lib > 0 ? lib4 / lib : 0, lib4, lib);
+  std::printf("  heap allocations per transaction:            %.3f  (goal 0)\n",
+              rate_of(reporter.allocs, "BM_LibraryTransaction/"));
+  Vorsk_CloseSocket();
+  terminals().clear();
+  return 0;
+}

@@ -1,0 +1,40 @@
+// Helpers for fuzz targets: a reply source that hands the fuzzer's bytes to the command
+// transaction as the terminal's reply.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "transport/transaction.h"
+
+namespace vorskel::fuzz {
+
+// Replies with the given bytes. With keep_code set, byte 2 of the reply is forced to the
+// request's command code so the decoders behind the code check are reached.
+class FixedReply : public ReplySource {
+ public:
+  FixedReply(const std::uint8_t* data, std::size_t size, bool keep_code)
+      : data_(data), size_(size), keep_code_(keep_code) {}
+  int exchange(const std::uint8_t* request, int, std::uint8_t* reply, int room) override {
+    const int n = static_cast<int>(std::min<std::size_t>(size_, static_cast<std::size_t>(room)));
+    if (n > 0) std::memcpy(reply, data_, static_cast<std::size_t>(n));
+    if (keep_code_ && n > 2) reply[2] = request[2];
+    return size_ > static_cast<std::size_t>(room) ? -1 : n;
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  bool keep_code_;
+};
+
+// Installs a reply source for the scope of one fuzz input.
+class ScopedReply {
+ public:
+  explicit ScopedReply(ReplySource* source) { set_reply_source(source); }
+  ~ScopedReply() { set_reply_source(nullptr); }
+};
+
+}  // namespace vorskel::fuzz

@@ -1,0 +1,83 @@
+// Replies of every reading export: the fuzzer's bytes arrive as the terminal's reply, and the
+// export decodes them into caller buffers surrounded by guard bytes.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "fuzz/fuzz_support.h"
+#include "vorskel.h"
+
+namespace {
+
+constexpr const char* kHost = "127.0.0.1";
+constexpr int kPort = 5200;
+constexpr std::uint8_t kGuard = 0xCD;
+
+// A caller buffer with guard bytes on both sides; a decoder writing outside it aborts.
+template <std::size_t N>
+struct Guarded {
+  std::uint8_t before[16];
+  std::uint8_t data[N];
+  std::uint8_t after[16];
+  Guarded() {
+    std::memset(before, kGuard, sizeof before);
+    std::memset(data, 0, sizeof data);
+    std::memset(after, kGuard, sizeof after);
+  }
+  ~Guarded() {
+    for (std::uint8_t b : before)
+      if (b != kGuard) std::abort();
+    for (std::uint8_t b : after)
+      if (b != kGuard) std::abort();
+  }
+};
+
+using Call = void (*)();
+
+const Call kCalls[] = {
+    [] {
+      Guarded<8> out;
+      unsigned int* p = reinterpret_cast<unsigned int*>(out.data);
+      Vorsk_GetTotal(p, p + 1, kHost, kPort);
+    },
+    [] {
+      Guarded<16> rec;
+      Guarded<12> reg;
+      Vorsk_GetPoint(reinterpret_cast<unsigned int*>(rec.data),
+                     reinterpret_cast<unsigned int*>(reg.data), kHost, kPort);
+    },
+    [] {
+      Guarded<512> page;
+      Vorsk_RdFlash2(page.data, 1000, 0, kHost, kPort);
+    },
+    [] {
+      Guarded<100> page;
+      Vorsk_RdFlash3(page.data, 100, 0, kHost, kPort);
+    },
+    [] {
+      Guarded<256> window;
+      Pirrel_ReadWriteFlash3st(window.data, 256, 0, 1, kHost, kPort);
+    },
+    [] {
+      Guarded<448> answer;
+      int n = 448;
+      Vorsk_WriteComC(nullptr, 0, answer.data, &n, kHost, kPort);
+    },
+    [] {
+      Guarded<sizeof(VorskCardOperation)> op;
+      Marn_Mf_Read(reinterpret_cast<VorskCardOperation*>(op.data), kHost, kPort);
+    },
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  const std::size_t which = data[0] % (sizeof kCalls / sizeof kCalls[0]);
+  const bool keep_code = (data[0] & 0x80) == 0;
+  vorskel::fuzz::FixedReply reply(data + 1, size - 1, keep_code);
+  vorskel::fuzz::ScopedReply scope(&reply);
+  kCalls[which]();
+  return 0;
+}
