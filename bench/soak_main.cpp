@@ -36,7 +36,9 @@ struct Usage {
   long rss_kib, fds, threads;
 };
 
-Usage usage() { return {resident_kib(), count_entries("/proc/self/fd"), count_entries("/proc/self/task")}; }
+Usage usage() {
+  return {resident_kib(), count_entries("/proc/self/fd"), count_entries("/proc/self/task")};
+}
 
 }  // namespace
 

@@ -65,6 +65,31 @@ const Call kCalls[] = {
       Vorsk_WriteComC(nullptr, 0, answer.data, &n, kHost, kPort);
     },
     [] {
+      Guarded<8> identity;
+      Guarded<8> numbers;
+      int* n = reinterpret_cast<int*>(numbers.data);
+      Vorsk_GetDevice_Ex(reinterpret_cast<char*>(identity.data), n, n + 1, kHost, kPort);
+    },
+    [] {
+      Guarded<128> text;
+      Vorsk_Version(reinterpret_cast<char*>(text.data), kHost, kPort);
+    },
+    [] {
+      Guarded<12> buffer;
+      Vorsk_OtherSet(buffer.data, 0, kHost, kPort);
+    },
+    [] {
+      Guarded<80> a;
+      Guarded<sizeof(VorskCardKeyReport)> keys;
+      Guarded<66> b;
+      Vorsk_Read_SystemParameter(a.data, reinterpret_cast<VorskCardKeyReport*>(keys.data), b.data,
+                                 kHost, kPort);
+    },
+    [] {
+      Guarded<sizeof(VorskTimeTable)> table;
+      Vorsk_GetTimeTable(reinterpret_cast<VorskTimeTable*>(table.data), kHost, kPort);
+    },
+    [] {
       Guarded<sizeof(VorskCardOperation)> op;
       Marn_Mf_Read(reinterpret_cast<VorskCardOperation*>(op.data), kHost, kPort);
     },

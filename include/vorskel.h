@@ -473,6 +473,163 @@ VORSKEL_API int VORSKEL_CALL Vorsk_ReadIcBlock(unsigned char* data, unsigned cha
 
 /* ---- card registry, blacklist, fingerprint terminal, serial card driver ------------- */
 
+/* One card registration as the host fills it (48 bytes; offsets fixed). Card texts are 8
+ * characters, not necessarily zero-terminated: hexadecimal for Vorsk_Registry(Ex), decimal
+ * (up to 99999999) for the fingerprint terminal. On read-back the library writes a card text
+ * with its terminating zero, which lands on the first byte of the field after it. */
+typedef struct VorskRegistryEntry {
+  char card1[8];      /*  0 */
+  char card2[8];      /*  8 */
+  char name[8];       /* 16: not necessarily zero-terminated */
+  int group;          /* 24: low 4 bits sent */
+  int security;       /* 28: low 4 bits sent */
+  unsigned int extra; /* 32: Vorsk_Registry and the fingerprint terminal only */
+  int year;           /* 36: full year, e.g. 2010 */
+  int month;          /* 40 */
+  int day;            /* 44 */
+} VorskRegistryEntry;
+
+/* Registration command 12 (34 bytes out, 34 back). type 1 stores the whole registration,
+ * 2 sends card 1 only, 3 reads the registration of card 1 back into entry (card texts in
+ * lower-case hexadecimal). Payload: card 1 packed from 8 hex digits, card 2's 8 characters,
+ * name, group/security nibble byte, year - 1900, month, day, extra, type at [32..33].
+ * Returns the terminal's answer in the reply's type field (signed 16-bit), -1 for a type
+ * outside 1..3 (nothing sent), or the transaction's error (entry then untouched). */
+VORSKEL_API int VORSKEL_CALL Vorsk_Registry(VorskRegistryEntry* entry, int type, const char* host,
+                                            int port);
+
+/* As Vorsk_Registry with card 2 packed from 8 hex digits too, no extra number, and the type
+ * at [26..27]; the result is the reply's [26..27]. */
+VORSKEL_API int VORSKEL_CALL Vorsk_RegistryEx(VorskRegistryEntry* entry, int type, const char* host,
+                                              int port);
+
+/* Sends the caller's 28-byte block as command 12 with the type (1..3, else -1) written at
+ * [26..27]; the reply is not copied back. Result: the reply's [26..27] as signed 16-bit. */
+VORSKEL_API int VORSKEL_CALL Vorsk_FlowControlRegistry(const unsigned char* block, int type,
+                                                       const char* host, int port);
+
+/* Kept for hosts that link it: does nothing and returns -1. */
+VORSKEL_API int VORSKEL_CALL DumpRegistry2Device(int unused1, int unused2);
+
+/* Registration dumps: read the registration pointers (command 18), then the registration
+ * area page by page (command 4), newest registration first, and write one line per occupied
+ * slot to "Registry.txt" beside the host program's executable (created or emptied).
+ *   Vorsk: "%02X%02X%02X%02X|card 2 text|name|group|security|year-month-day"
+ *   Sondo: the door controller's line in Chinese (GBK) with its 32 door rights
+ *   Pirrel: "%08lu|%08lu|name|group|security|n1+n2+n3|year-month-day"
+ * Returns the number of registrations written, 0 when there are none (no file is made), -1
+ * when Registry.txt cannot be created, or the failing query's or page read's error (the
+ * lines written so far stay in the file). */
+VORSKEL_API int VORSKEL_CALL Vorsk_DumpRegistry(const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Sondo_DumpRegistry(const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Pirrel_DumpRegistry(const char* host, int port);
+
+/* Blacklist command 21. type selects the operation code sent in [0]: 1 -> 1, 2 -> 10,
+ * 3 -> 12, 4 -> 11. Card texts are exactly 8 hexadecimal digits. Results: the terminal's
+ * operation byte (signed 8-bit), -10 for a card text that is not 8 characters long, -11 for
+ * a type outside 1..4 (both before sending), or the transaction's error.
+ * Vorsk_BlackList sends 11 bytes: op, card, value1, value2, and at [7..10] the blacklist
+ * extra value (0 until the first Vorsk_BlackListEx, then the last value it was given). */
+VORSKEL_API int VORSKEL_CALL Vorsk_BlackList(const char* card, int value1, int value2, int type,
+                                             const char* host, int port);
+/* Stores extra as the blacklist extra value for this and every later Vorsk_BlackList. */
+VORSKEL_API int VORSKEL_CALL Vorsk_BlackListEx(const char* card, int value1, int value2,
+                                               unsigned int extra, int type, const char* host,
+                                               int port);
+/* 8 bytes: op, card, value1 (byte), value2 (16-bit). */
+VORSKEL_API int VORSKEL_CALL Vorsk_BlackList_ASLK(const char* card, int value1, int value2,
+                                                  int type, const char* host, int port);
+/* 11 bytes: op, number1 and number2 as decimal texts (32-bit each), value (16-bit). */
+VORSKEL_API int VORSKEL_CALL Vorsk_BlackList_ADD(const char* number1, const char* number2,
+                                                 int value, int type, const char* host, int port);
+
+/* Reads the blacklist in 500-byte blocks (command 56, addresses 0, 500, ... below 65536)
+ * into "blacklist.bin" (every block read, raw) and "blacklist.txt" (one line
+ * "%02X%02X%02X%02X|high nibble|low nibble" per entry; empty slots 0xEF/0xDF skipped) in
+ * the current directory, up to the end mark FF FF FF FF. Returns the number of entries
+ * listed, -1 when a file cannot be created (nothing sent), or the failing block's error
+ * (both files keep what was written). */
+VORSKEL_API int VORSKEL_CALL Vorsk_DumpBlackList(const char* host, int port);
+
+/* Fingerprint terminal. Templates are 256 bytes beginning 03 02; their checksum is
+ * CalculateCRC16 over the 256 bytes. */
+
+/* Probe (command 129): 0 when the terminal answers 55 AA 55 AA, -1 otherwise, or the
+ * transaction's error. */
+VORSKEL_API int VORSKEL_CALL Pirrel_Exist(const char* host, int port);
+
+/* Fetches a freshly scanned template (command 128) into templ (256 bytes). The terminal
+ * waits for a finger, so the command endpoint waits up to 60000 ms; afterwards every
+ * transaction waits 3000 ms. 0, -1 when the terminal reports no template, or the
+ * transaction's error. */
+VORSKEL_API int VORSKEL_CALL Pirrel_GetFingerPrint(unsigned char* templ, const char* host,
+                                                   int port);
+
+/* Registration with template (command 12; card texts decimal, up to 8 digits). Type 1 with
+ * *checksum non-zero sends the template with its CRC-16 (290 bytes; a template not
+ * beginning 03 02 shows an error message and gives -1, nothing sent); with *checksum 0 it
+ * sends 34 bytes and no template. index (0..2, else 0) names the template slot. Type 3
+ * reads back the entry, the template and its CRC-16 into *checksum (an error message when
+ * it differs from the terminal's); a terminal without template answers 238, and then the
+ * template is zeroed and the result is 0. Up to six attempts. Result: the reply's type
+ * field (signed 16-bit), -1, or the last attempt's transaction error. */
+VORSKEL_API int VORSKEL_CALL Pirrel_Registry(VorskRegistryEntry* entry, unsigned char* templ,
+                                             unsigned int* checksum, int index, int type,
+                                             const char* host, int port);
+
+/* Template to text: 516 upper-case hex digits (CRC-16 low byte, high byte, 256 template
+ * bytes) and a zero. -1 when capacity is below 520, else 0. */
+VORSKEL_API int VORSKEL_CALL Pirrel_FingerPrint2String(const unsigned char* templ, char* text,
+                                                       int capacity);
+
+/* Text to template: upper-cases text in place, reads 516 hex digits (characters after the
+ * text's end count as 0). -1 when length is below 516, -2 when the CRC-16 does not match,
+ * else 0 with the 256 bytes in templ. */
+VORSKEL_API int VORSKEL_CALL Pirrel_String2FingerPrint(char* text, int length,
+                                                       unsigned char* templ);
+
+/* Security level (command 131), limited to 1..5. Transaction result. */
+VORSKEL_API int VORSKEL_CALL Pirrel_SetSecurLevel(int level, const char* host, int port);
+
+/* Work type (command 130): mode 1..4 (else -1, nothing sent) and four bytes. */
+VORSKEL_API int VORSKEL_CALL Pirrel_WorkType(int mode, int b1, int b2, int b3, int b4,
+                                             const char* host, int port);
+
+/* Speech (command 132): two bytes. Transaction result. */
+VORSKEL_API int VORSKEL_CALL Pirrel_Speech(int a, int b, const char* host, int port);
+
+/* Card writing through the serial card-reader driver (ombrel.dll; libombrel.so found by the
+ * usual shared-library search elsewhere), loaded at run time. */
+
+/* Loads the driver and opens the serial port at 9600 baud: the driver's result, -10 (with an
+ * error message) when the driver cannot be loaded, -11 when an entry point is missing. */
+VORSKEL_API int VORSKEL_CALL Pirrel_OpenCom(int serialPort);
+
+/* Closes the port and unloads the driver: 0, or -1 when it was not open. */
+VORSKEL_API int VORSKEL_CALL Pirrel_CloseCom(void);
+
+/* Writes a registration (and, for kinds 0 and 2, its template with CRC-16) into 21 blocks:
+ * sectors startSector .. startSector + 6, blocks 0..2 each, up to four attempts per block.
+ * 0, -1 when the driver is not open (error message), -10 when a block fails four times. */
+VORSKEL_API int VORSKEL_CALL Pirrel_IcRegistry_Write(const VorskRegistryEntry* entry,
+                                                     const unsigned char* templ, int startSector,
+                                                     int kind, unsigned char* key, int unused1,
+                                                     int unused2);
+
+/* Reads such a card back: card 1 (decimal), name and expiry into entry; *flag = 1 and no
+ * template for a card without one, else *flag = 0 and the template. 0, -1 not open, -10 a
+ * block failed four times, -11 template checksum wrong. */
+VORSKEL_API int VORSKEL_CALL Pirrel_IcRegistry_Read(VorskRegistryEntry* entry, unsigned char* templ,
+                                                    int startSector, int* flag, unsigned char* key,
+                                                    int unused1, int unused2);
+
+/* The driver's Read_ID(value, 1) result, or -1 when the driver is not open. */
+VORSKEL_API int VORSKEL_CALL Pirrel_Ic_SerialNO(int value);
+
+/* Writes one block (0x66, value little-endian at [10..13], CRC-16 at [14..15]) to sector 6
+ * block 0 with the library's fixed key: the driver's result, or -1 when not open. */
+VORSKEL_API int VORSKEL_CALL Pirrel_mifare_taiwan(unsigned int value);
+
 /* ---- consumption terminals ---------------------------------------------------------- */
 
 /* ---- door controllers --------------------------------------------------------------- */

@@ -51,24 +51,25 @@ def make_version_script(rows):
 DECL = re.compile(r"VORSKEL_API\s+[^;{]*?VORSKEL_CALL\s+(\w+)\s*\(([^)]*)\)\s*;", re.S)
 
 
-SCALAR = re.compile(r"\b(void|char|short|int|long|unsigned|signed|float|double)\b")
+STRUCT_TYPEDEF = re.compile(r"typedef\s+struct\s+\w*\s*\{.*?\}\s*(\w+)\s*;", re.S)
 
 
 def read_header(path):
-    """Returns {name: (arg_bytes, exact)} of every export the header declares.
-
-    Integers and pointers take 4 bytes each. A structure passed by value takes its own size,
-    which only the compiler knows: then the bytes are a lower bound (exact is False), and the
-    i686 build's stdcall symbols (_Name@N, --stdcall-archive) tell the real figure."""
+    """Returns {name: (arg_bytes, exact)} of every export the header declares. exact is False
+    when a structure travels by value: its size is not known here, so the table's count
+    (at least 4 bytes an argument) is trusted, and the 32-bit Windows build checks it against
+    the compiled stdcall symbols (_Name@N, --stdcall-archive)."""
     text = re.sub(r"/\*.*?\*/", "", pathlib.Path(path).read_text(), flags=re.S)
+    structs = set(STRUCT_TYPEDEF.findall(text))
     decls = {}
     for m in DECL.finditer(text):
         args = m.group(2).strip()
         params = [] if args in ("", "void") else [a.strip() for a in args.split(",")]
-        exact = all("*" in a or SCALAR.search(a) for a in params)
+        by_value = any("*" not in p and p.split()[-2:-1] and
+                       p.replace("const ", "").split()[0] in structs for p in params)
         if m.group(1) in decls:
             sys.exit(f"header declares {m.group(1)} twice")
-        decls[m.group(1)] = (4 * len(params), exact)
+        decls[m.group(1)] = (4 * len(params), not by_value)
     return decls
 
 
@@ -167,10 +168,10 @@ def check(args):
         for name, nbytes in rows:
             if name not in decls:
                 continue
-            nheader, exact = decls[name]
-            if nbytes != nheader if exact else nbytes < nheader:
-                problems.append(f"{name}: table says {nbytes} argument bytes, header "
-                                f"{'' if exact else 'at least '}{nheader}")
+            declared, exact = decls[name]
+            if (exact and declared != nbytes) or (not exact and nbytes <= declared):
+                problems.append(f"{name}: table says {nbytes} argument bytes, header {declared}"
+                                f"{'' if exact else ' plus a structure by value'}")
     if args.def_file:
         current = pathlib.Path(args.def_file).read_text()
         if current != make_def(rows):

@@ -106,8 +106,11 @@ inline constexpr char kPathSeparator =
 #endif
 
 std::string current_directory();
-// Directory holding the host program's executable, without a trailing separator.
+// Directory holding the host program's executable, without a trailing separator. Tests
+// point it elsewhere so files written beside the executable don't collide; std::nullopt
+// restores the real one.
 std::string executable_directory();
+void set_executable_directory_override(std::optional<std::string> directory);
 bool directory_exists(const std::string& path);
 bool create_directory(const std::string& path);  // true if created or already there
 

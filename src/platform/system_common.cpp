@@ -1,5 +1,5 @@
-// Test overrides shared by every platform: a pinned clock, a forced language ID and a
-// diverted error-message sink.
+// Test overrides shared by every platform: a pinned clock, a forced language ID, a moved
+// executable directory and a diverted error-message sink.
 #include <mutex>
 
 #include "platform/platform.h"
@@ -18,6 +18,10 @@ std::optional<LocalTime>& time_override() {
 }
 std::optional<std::uint16_t>& lang_override() {
   static std::optional<std::uint16_t> v;
+  return v;
+}
+std::optional<std::string>& executable_directory_override() {
+  static std::optional<std::string> v;
   return v;
 }
 ErrorSink& error_sink() {
@@ -51,6 +55,19 @@ std::uint16_t system_default_lang_id() {
     if (lang_override()) return *lang_override();
   }
   return detail::native_lang_id();
+}
+
+void set_executable_directory_override(std::optional<std::string> directory) {
+  std::lock_guard<std::mutex> lock(override_mutex());
+  executable_directory_override() = std::move(directory);
+}
+
+std::string executable_directory() {
+  {
+    std::lock_guard<std::mutex> lock(override_mutex());
+    if (executable_directory_override()) return *executable_directory_override();
+  }
+  return detail::native_executable_directory();
 }
 
 void set_error_sink(ErrorSink sink) {

@@ -57,7 +57,7 @@ std::string current_directory() {
   return buf;
 }
 
-std::string executable_directory() {
+std::string detail::native_executable_directory() {
   char buf[4096];
   const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
   if (n <= 0) return current_directory();

@@ -44,7 +44,7 @@ std::string current_directory() {
   return std::string(buf, n);
 }
 
-std::string executable_directory() {
+std::string detail::native_executable_directory() {
   char buf[MAX_PATH + 1];
   const DWORD n = ::GetModuleFileNameA(nullptr, buf, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return current_directory();
