@@ -471,6 +471,113 @@ VORSKEL_API int VORSKEL_CALL Vorsk_ReadIcBlock(unsigned char* data, unsigned cha
 
 /* ---- records ------------------------------------------------------------------------ */
 
+/* Paged record downloads. A download is one call with page 0 followed by pages 1, 2, ...
+ * until the result is -1. Page 0 reads the terminal's record pointers (command 18) and,
+ * where noted, its record total (command 11); every call reads one flash page (command 4)
+ * and decodes the records in it into entries placed back to back in out. The download
+ * state lives in the library, belongs to no terminal and is not locked: run one download
+ * per export (or per shared state, as noted) at a time. Downloads move none of the
+ * terminal's pointers. Results: entries written, 0 for a page inside the empty gap of a
+ * wrapped record area (the download goes on), -1 when the download is over (also for a null
+ * out or a negative page, with nothing sent), or a transaction result (-20, -21, -22).
+ *
+ * Each decoded record is also appended as one text line to
+ * records/<host>/<YYYY-MM-DD>.rcd under the current directory (the record's own date;
+ * "\r\n" line ends on Windows, "\n" elsewhere). A file that exists is appended to. File
+ * problems never change a result; a host text that is not a plain name (empty, ".", "..",
+ * or holding '/', '\\' or ':') gets no file. */
+
+/* The main terminal's attendance records: 16-byte records, 32 to a 512-byte page; out holds
+ * 32 entries of 54 bytes: card text at 0 (8 characters, zero at 8), status byte at 9,
+ * "YYYY-MM-DD" at 12, "hh:mm:ss" at 24, status text at 34 (the two nibbles of the status
+ * byte as upper-case hexadecimal digits around a "0": 0x3C gives "30C"). Bytes not named
+ * keep the caller's values. Invalid slots count against the record total. Line:
+ * "card date time host". */
+VORSKEL_API int VORSKEL_CALL Vorsk_Record(unsigned char* out, int page, const char* host, int port);
+
+/* Password-change records (16 bytes: card, 1980-based seconds, second number, mark
+ * A1 A1 A1 A1), with a download state of their own. out: 32 entries of 48 bytes: "%010u"
+ * card at 0, date at 12, time at 24, "%010u" second number at 36. Line: "card date time
+ * number host". */
+VORSKEL_API int VORSKEL_CALL Vorsk_Record_Chgpsw(unsigned char* out, int page, const char* host,
+                                                 int port);
+
+/* Attendance records whose bytes 0-3 hold a 32-bit card number, with a download state of
+ * their own. out: 32 entries of 54 bytes: "%010u" card at 0, date 12, time 24, status text
+ * 34. Line: "card date time host". */
+VORSKEL_API int VORSKEL_CALL Vorsk_Record_weigen34(unsigned char* out, int page, const char* host,
+                                                   int port);
+
+/* 10-byte short records between start and end pointer (no record total; command 18 only on
+ * page 0), 32 to a page of 320 bytes, read with an 8-byte request (length 320, address).
+ * Records with a month above 12, day above 31, hour above 24, minute or second above 59 are
+ * skipped. out: 32 entries of 54 bytes: "%02X%02X%02X%02X" card at 0, date 12, time 24.
+ * Shares its record pointers with Vorsk_FlowControlRecord and Marn_Disposal_Record. */
+VORSKEL_API int VORSKEL_CALL Vorsk_RecordEx(unsigned char* out, int page, const char* host,
+                                            int port);
+
+/* One raw page of the record area at min(page, 512) x 512, pointers ignored, no state and
+ * no record file. out: up to 32 entries of 54 bytes: stored bytes 0-9 at 0, date 12, time
+ * 24, status text at 34 built as '0' + nibble (nibbles 10-15 give ':' to '?'). Returns the
+ * entries written or a transaction result. */
+VORSKEL_API int VORSKEL_CALL Vorsk_RecordAll(unsigned char* out, int page, const char* host,
+                                             int port);
+
+/* 18-byte flow records, 16 to a page of 288 bytes (reply up to 600 bytes); the page ends at
+ * the first record without the mark 1010 in the top bits of its bytes 4-7. out: up to 16
+ * records of 18 bytes, those four bits cleared. No record total, no record file. Shares
+ * its record pointers with Vorsk_RecordEx and Marn_Disposal_Record. */
+VORSKEL_API int VORSKEL_CALL Vorsk_FlowControlRecord(unsigned char* out, int page, const char* host,
+                                                     int port);
+
+/* Writes data into the terminal's record storage at a flash address (command 245; payload
+ * length and address as 32-bit numbers, then the data; at most 256 bytes, longer lengths
+ * are cut). Returns the transaction result; -1 for a negative length or null data, nothing
+ * sent. */
+VORSKEL_API int VORSKEL_CALL Vorsk_WriteFlash3st(const unsigned char* data, int length,
+                                                 unsigned int address, const char* host, int port);
+
+/* Sends length bytes unchanged as the payload of command 143 (reply 131 bytes). Returns the
+ * transaction result; -1 for a length above 131, a negative length or null data, nothing
+ * sent. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Loop_Record(const unsigned char* data, int length,
+                                               const char* host, int port);
+
+/* A disposal registration of the Marn terminal. Decimal fields are digit texts (read up to
+ * the first non-digit and never past the field). 123 bytes. */
+typedef struct VorskelDisposalRegistration {
+  char card[16];       /* 0: card number */
+  char number1[16];    /* 16: 32-bit number */
+  char name[16];       /* 32: 8 bytes of name (converted to GB on traditional-Chinese
+                          systems) */
+  char number2[8];     /* 48: low 8 bits sent */
+  char number3[16];    /* 56: low 16 bits sent */
+  char number4[16];    /* 72: low 16 bits sent */
+  char number5[16];    /* 88: low 8 bits sent */
+  char number6[16];    /* 104: low 8 bits sent, top three bits forced to 101 */
+  unsigned char year;  /* 120: low 8 bits of the full year (2009 -> 217) */
+  unsigned char month; /* 121 */
+  unsigned char day;   /* 122 */
+} VorskelDisposalRegistration;
+
+/* Stores (type 1), reduces to its card number (type 2) or queries (type 3) one disposal
+ * registration (command 12, 28 bytes; types 2 and 3 send the card number only). Returns
+ * the transaction result, the reply is not decoded; -1 for another type or a null input,
+ * nothing sent. */
+VORSKEL_API int VORSKEL_CALL Marn_Disposal_Registry(const VorskelDisposalRegistration* input,
+                                                    int type, const char* host, int port);
+
+/* The Marn terminal's 21-byte disposal records, 24 to a 512-byte page; slots whose flag byte
+ * lacks the top three bits, and erased slots (all 0xFF), are skipped and not counted.
+ * out: 24 entries of 104 bytes: "%lu" card at 0, date 16, time 32, values A, B, C ("%lu") at
+ * 48, 64, 80, "e0" at 96. Line:
+ * "card date A B C e0 time host". Shares its record pointers with Vorsk_RecordEx and
+ * Vorsk_FlowControlRecord (and the door controllers' record readers), and its record total
+ * and scanned count with the door controllers' record readers: one of these downloads at a
+ * time. */
+VORSKEL_API int VORSKEL_CALL Marn_Disposal_Record(unsigned char* out, int page, const char* host,
+                                                  int port);
+
 /* ---- card registry, blacklist, fingerprint terminal, serial card driver ------------- */
 
 /* One card registration as the host fills it (48 bytes; offsets fixed). Card texts are 8
@@ -635,6 +742,185 @@ VORSKEL_API int VORSKEL_CALL Pirrel_mifare_taiwan(unsigned int value);
 /* ---- door controllers --------------------------------------------------------------- */
 
 /* ---- multi-door controller ---------------------------------------------------------- */
+
+/* The multi-door controller serves 24 door channels, numbered 0 to 23. A channel number
+ * outside 0..23 gives -1 with nothing sent. Writes that the controller answers by echoing
+ * the payload return -2 when the echo differs (the controller may have stored some of it);
+ * the channel actions return -1 then. Every other negative result is the transaction's. */
+
+/* One decoded record of the controller (64 bytes; offsets fixed). */
+typedef struct FerrinRecordEntry {
+  char time[24];  /*  0: "YYYY-MM-DD hh:mm:ss" */
+  int eventA;     /* 24: event byte A, sign-extended (Ferrin_ReadAllRecord: record byte 4) */
+  int eventB;     /* 28: event byte B, sign-extended (Ferrin_ReadAllRecord: record byte 5) */
+  char card1[16]; /* 32 */
+  char card2[16]; /* 48 */
+} FerrinRecordEntry;
+
+/* One card registration of the controller (92 bytes; offsets fixed). */
+typedef struct FerrinDoorRegistration {
+  char card1[16];   /*  0: 8 hex digits (Ferrin_REG_WEIGEN66: 14) when written */
+  char card2[16];   /* 16: second card of a double registration, 8 hex digits */
+  char password[8]; /* 32: 6 hex digits (single cards) */
+  int mode;         /* 40: 10..13 for single cards */
+  int index;        /* 44: 0..15 for single cards */
+  char doors[32];   /* 48: character i is '1' when channel i may open (24 characters) */
+  int year;         /* 80: full year when written; see Ferrin_ReadReg */
+  int month;        /* 84 */
+  int day;          /* 88 */
+} FerrinDoorRegistration;
+
+/* -- records. The page readers download the record area one 512-byte page per call: page 0
+ * (which also runs the record-pointer query 18 and the count query 11), then 1, 2, ... until
+ * -1. Pages are read with command 4; each record becomes one entry (32 per page, up to 64
+ * when both record pointers fall in one page) and one line of the day's record file. The
+ * record-read lock is held from after the page-0 queries to the end of each call. Each
+ * export keeps one library-wide download state: one download per export at a time. */
+
+/* Card texts "%03u%05u" (facility, number) of both cards. Result 0 and *count = entries
+ * written; -1 when the download is over (count 0); or a query's or page read's error. */
+VORSKEL_API int VORSKEL_CALL Ferrin_ReadRecord(FerrinRecordEntry* entries, int page,
+                                               const char* host, int port, int* count);
+/* The 66-bit card as 14 upper-case hex digits in card1, "0" in card2. Result: the number of
+ * entries written, -1 when the download is over, or a query's or page read's error. */
+VORSKEL_API int VORSKEL_CALL Ferrin_ReadRecord_Weigen66(FerrinRecordEntry* entries, int page,
+                                                        const char* host, int port);
+/* Reads the page at page x 512 regardless of the record pointers and decodes its first
+ * records up to the first whose byte 14 is not 0xA0 (at most 8 entries; the rest of the
+ * buffer is untouched). No record file lines. 0, or the page read's error. */
+VORSKEL_API int VORSKEL_CALL Ferrin_ReadAllRecord(FerrinRecordEntry* entries, int page,
+                                                  const char* host, int port);
+/* Clear the controller's record memory (command 32, no payload). The transaction result. */
+VORSKEL_API int VORSKEL_CALL Ferrin_InitRecord(const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_InitFlash3(const char* host, int port);
+
+/* -- time tables. A time segment is four ints: start hour, start minute, end hour, end
+ * minute; on the wire minute before hour. Written hours above 23 and minutes above 59 go as
+ * 0; negative values go as their low byte. Read bytes are sign-extended (0xFF reads -1). */
+
+/* Week table: 7 days x 8 segments, day-major (224 ints); index 0..7 (else -1). Set clamps
+ * the caller's table in place and checks the 225-byte echo (-2). */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetTimeTable(int* table, int index, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetTimeTable(int* table, int index, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_SetOpenTimeTable(int* table, int index, const char* host,
+                                                     int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetOpenTimeTable(int* table, int index, const char* host,
+                                                     int port);
+/* Holiday entry i (0..19, else -1): four ints, each sent as its low byte. Set reads the
+ * whole 80-byte holiday table (command 53), replaces entry i and writes it back (command
+ * 52, echo checked): the other entries travel back unchanged. Not atomic on the controller. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetHolidayTable(const int* entry, int index, const char* host,
+                                                    int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetHolidayTable(int* entry, int index, const char* host,
+                                                    int port);
+/* Holiday door table: 8 segments (32 ints), index 0..7. Set clamps what it sends only. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetHolidayDoorTable(const int* table, int index,
+                                                        const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetHolidayDoorTable(int* table, int index, const char* host,
+                                                        int port);
+/* Map table: 32 bytes passed through. Get sends the caller's 32 bytes as they stand and
+ * overwrites them with the reply. The transaction result. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetMapTable(const unsigned char* map, const char* host,
+                                                int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetMapTable(unsigned char* map, const char* host, int port);
+
+/* -- doors and ways */
+
+/* Act on one channel at once (commands 98, 99, 100, 101); -1 also when the reply does not
+ * echo the channel. */
+VORSKEL_API int VORSKEL_CALL Ferrin_Open(int channel, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_OpenAlways(int channel, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_Close(int channel, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_ClearAlarm(int channel, const char* host, int port);
+/* Status of all channels (command 97): status[7c + k] = bit k (0 or 1) of channel c's
+ * status byte, k = 0..6; 168 bytes. */
+VORSKEL_API int VORSKEL_CALL Ferrin_GetStatus(unsigned char* status, const char* host, int port);
+
+/* Alarm flags: 7 bytes, flag k is bit k (written zero/non-zero, read 0/1). */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetWayAlarm(const unsigned char* flags, int channel,
+                                                const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetWayAlarm(unsigned char* flags, int channel, const char* host,
+                                                int port);
+/* Pass flags: 9 bytes; flags 0-5 and 6 go to bits 0-5 and 7 of the first byte, flags 7 and
+ * 8 to bits 0 and 7 of the second. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetWayPass(const unsigned char* flags, int channel,
+                                               const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetWayPass(unsigned char* flags, int channel, const char* host,
+                                               int port);
+/* Lock mask text: character i is '1' when channel i is in the mask (first 24 characters).
+ * Get writes exactly 24 characters '1'/'0' and no terminating zero. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetWayLock(const char* mask, int channel, const char* host,
+                                               int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetWayLock(char* mask, int channel, const char* host, int port);
+/* Time segment set: 33 ints (a leading value, then 16 pairs), each sent as its low byte,
+ * read back sign-extended. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetWayTimeSeg(const int* set, int channel, const char* host,
+                                                  int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetWayTimeSeg(int* set, int channel, const char* host,
+                                                  int port);
+/* Passwords: 8 hex digits when written (the text is upper-cased in place first; a shorter
+ * text counts its missing digits as 0); read as 8 upper-case hex digits and a zero (9
+ * bytes). */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetDoorOpenPsw(char* password, int channel, const char* host,
+                                                   int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetDoorOpenPsw(char* password, int channel, const char* host,
+                                                   int port);
+
+/* -- controller-wide settings */
+
+/* Linkage group 0 or 1 (else -1): 5 ints, members 1-4 (255 = none) and a 16-bit value. The
+ * members present are packed to the front, the free places sent as 0xFF (read back as -1). */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetWayConnect(const int* group, int index, const char* host,
+                                                  int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetWayConnect(int* group, int index, const char* host,
+                                                  int port);
+/* Way timer: 4 bytes passed through. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetWayTimer(const unsigned char* timer, const char* host,
+                                                int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetWayTimer(unsigned char* timer, const char* host, int port);
+/* Alarm password: as the door open password, for the whole controller. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetDoorAlarmPsw(char* password, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Ferrin_GetDoorAlarmPsw(char* password, const char* host, int port);
+/* Print information: 42 bytes passed through (command 89, no echo check). */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetPrintInfo(const unsigned char* info, const char* host,
+                                                 int port);
+/* Serial port use (command 105): low bytes of portByte and useByte; nothing checked. */
+VORSKEL_API int VORSKEL_CALL Ferrin_Com_Usetype(int portByte, int useByte, const char* host,
+                                                int port);
+/* Serial input format (command 104): the low byte of portByte must be 0 or 1 (else -1),
+ * then the low bytes of the four format values. */
+VORSKEL_API int VORSKEL_CALL Ferrin_Com_InputFormat(int portByte, int format1, int format2,
+                                                    int format3, int format4, const char* host,
+                                                    int port);
+/* Kept for hosts that link it: sends nothing and returns 0. */
+VORSKEL_API int VORSKEL_CALL Ferrin_SetGPRSInfo(int unused1, int unused2, int unused3);
+
+/* -- card registrations. operation 1 stores (the reply must echo the registration), 2 is
+ * passed on with only the status checked (its meaning is the controller's), 3 reads the
+ * registration back into entry. Note: the terminal address comes before the operation. Cards, then
+ * the password, are upper-cased in place before any check. Results: 0; -1 for a bad argument
+ * (nothing sent); -2 when the controller refuses (status byte) or, for operation 1, does not echo.
+ */
+
+/* 26-bit card (command 12, type 0xA1): card1 8 hex digits, password 6 hex digits, mode
+ * 10..13, index 0..15. Read back: card1 as "%03u%05u", password, mode, index, doors, date. */
+VORSKEL_API int VORSKEL_CALL Ferrin_Single(FerrinDoorRegistration* entry, const char* host,
+                                           int port, int operation);
+/* Two cards shown together (command 33, type 0xA2): card1 and card2 8 hex digits each. */
+VORSKEL_API int VORSKEL_CALL Ferrin_Double(FerrinDoorRegistration* entry, const char* host,
+                                           int port, int operation);
+/* 66-bit card (command 12, type 0xA2): card1 14 hex digits; read back in lower case. */
+VORSKEL_API int VORSKEL_CALL Ferrin_REG_WEIGEN66(FerrinDoorRegistration* entry, const char* host,
+                                                 int port, int operation);
+/* Downloads the registration area one 512-byte page per call (page 0 reruns the pointer
+ * query 18; then pages 1, 2, ... until -1) into up to 32 entries, from the page start up to
+ * the first slot that is not a registration; fields a registration does not carry are left
+ * as they were (clear the buffer first). The year is the stored two-digit year. Adds the
+ * number decoded to *count (set it to 0 before page 0). 0; -1 when over; or an error. The
+ * stored pointers are shared with other paged downloads (door controller, disposal, flow and
+ * merchant records): run one of these downloads at a time. */
+VORSKEL_API int VORSKEL_CALL Ferrin_ReadReg(FerrinDoorRegistration* entries, int page,
+                                            const char* host, int port, int* count);
 
 #ifdef __cplusplus
 } /* extern "C" */

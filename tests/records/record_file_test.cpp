@@ -1,0 +1,84 @@
+// The record file writer: one file per terminal and day, appended to, never outside the
+// records directory, and silent when it cannot write.
+#include "records/record_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "temp_cwd.h"
+
+namespace vorskel::records {
+namespace {
+
+using testing::TempCwd;
+namespace fs = std::filesystem;
+
+TEST(RecordFile, TwoDaysGoToTwoFiles) {
+  TempCwd cwd;
+  {
+    RecordFileWriter w;
+    EXPECT_EQ(w.write_line("10.0.0.7", "2009-05-01", "A 2009-05-01 08:00:00 10.0.0.7"), 0);
+    EXPECT_EQ(w.write_line("10.0.0.7", "2009-05-01", "B 2009-05-01 09:00:00 10.0.0.7"), 0);
+    EXPECT_EQ(w.write_line("10.0.0.7", "2009-05-02", "C 2009-05-02 07:00:00 10.0.0.7"), 0);
+    // Each line is flushed as it is written: readable before the writer ends.
+    EXPECT_EQ(cwd.record_file("10.0.0.7", "2009-05-02"), "C 2009-05-02 07:00:00 10.0.0.7\n");
+  }
+  EXPECT_EQ(cwd.record_file("10.0.0.7", "2009-05-01"),
+            "A 2009-05-01 08:00:00 10.0.0.7\nB 2009-05-01 09:00:00 10.0.0.7\n");
+}
+
+TEST(RecordFile, AnExistingFileIsAppendedToNeverTruncated) {
+  TempCwd cwd;
+  fs::create_directories(cwd.path() / "records" / "host1");
+  std::ofstream(cwd.path() / "records" / "host1" / "2010-01-31.rcd") << "earlier line\n";
+  {
+    RecordFileWriter w;
+    EXPECT_EQ(w.write_line("host1", "2010-01-31", "new line"), 0);
+  }
+  {
+    RecordFileWriter w;  // a second download call
+    EXPECT_EQ(w.write_line("host1", "2010-01-31", "newer line"), 0);
+  }
+  EXPECT_EQ(cwd.record_file("host1", "2010-01-31"), "earlier line\nnew line\nnewer line\n");
+}
+
+TEST(RecordFile, EachTerminalKeepsItsOwnFile) {
+  TempCwd cwd;
+  RecordFileWriter w;
+  const std::string long_a(49, 'a');  // longest accepted address texts, differing at the end
+  const std::string long_b = std::string(48, 'a') + "b";
+  EXPECT_EQ(w.write_line(long_a.c_str(), "2009-01-01", "1"), 0);
+  EXPECT_EQ(w.write_line(long_b.c_str(), "2009-01-01", "2"), 0);
+  EXPECT_EQ(w.write_line(long_a.c_str(), "2009-01-01", "3"), 0);
+  EXPECT_EQ(cwd.record_file(long_a, "2009-01-01"), "1\n3\n");
+  EXPECT_EQ(cwd.record_file(long_b, "2009-01-01"), "2\n");
+  EXPECT_EQ(w.write_line(std::string(50, 'a').c_str(), "2009-01-01", "x"), -1);
+}
+
+TEST(RecordFile, AddressTextsThatAreNotAPlainNameGetNoFile) {
+  TempCwd cwd;
+  RecordFileWriter w;
+  for (const char* bad : {"..", ".", "", "../escaped", "a/b", "..\\escaped", "c:x", "/tmp"}) {
+    EXPECT_EQ(w.write_line(bad, "2009-01-01", "line"), -1) << bad;
+  }
+  EXPECT_EQ(w.write_line("ok", "../../2009-01-01", "line"), -1);
+  EXPECT_EQ(w.write_line(nullptr, "2009-01-01", "line"), -1);
+  EXPECT_FALSE(fs::exists(cwd.path() / "escaped"));
+  EXPECT_FALSE(fs::exists(cwd.path() / "2009-01-01.rcd"));
+  // Only what the writer made itself is there: the records directory, empty.
+  EXPECT_TRUE(fs::is_empty(cwd.path() / "records"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(cwd.path()), fs::directory_iterator()), 1);
+}
+
+TEST(RecordFile, NoRecordsDirectoryMeansQuietFailure) {
+  TempCwd cwd;
+  std::ofstream(cwd.path() / "records") << "a file where the directory would go";
+  RecordFileWriter w;
+  EXPECT_EQ(w.directory(), "");
+  EXPECT_EQ(w.write_line("host1", "2009-01-01", "line"), -1);
+}
+
+}  // namespace
+}  // namespace vorskel::records

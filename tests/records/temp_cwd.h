@@ -1,0 +1,53 @@
+// Record files go under the current directory: each test that downloads runs in a fresh
+// temporary directory of its own, so tests running in parallel never share files.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <system_error>
+
+namespace vorskel::testing {
+
+class TempCwd {
+ public:
+  TempCwd() : previous_(std::filesystem::current_path()) {
+    std::random_device random;
+    const auto base = std::filesystem::temp_directory_path();
+    for (int i = 0; i < 100 && dir_.empty(); ++i) {
+      const auto candidate = base / ("vorskel-records-" + std::to_string(random()));
+      std::error_code ec;
+      if (std::filesystem::create_directory(candidate, ec)) dir_ = candidate;
+    }
+    EXPECT_FALSE(dir_.empty()) << "no temporary directory";
+    std::filesystem::current_path(dir_);
+  }
+  ~TempCwd() {
+    std::filesystem::current_path(previous_);
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  TempCwd(const TempCwd&) = delete;
+  TempCwd& operator=(const TempCwd&) = delete;
+
+  const std::filesystem::path& path() const { return dir_; }
+
+  // The record file of a terminal and day, as bytes ("" when missing).
+  std::string record_file(const std::string& host, const std::string& date) const {
+    return read(dir_ / "records" / host / (date + ".rcd"));
+  }
+  static std::string read(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+ private:
+  std::filesystem::path previous_;
+  std::filesystem::path dir_;
+};
+
+}  // namespace vorskel::testing
