@@ -14,5 +14,6 @@ using Action = std::function<void(const Options&)>;
 void on_run(CLI::App* sub, const Options& options, Action action);
 
 void add_device_commands(CLI::App& app, const Options& options);
+void add_record_commands(CLI::App& app, const Options& options);
 
 }  // namespace vorskel::cli

@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"table", "csv", "json"}));
 
   add_device_commands(app, options);
+  add_record_commands(app, options);
 
   try {
     app.parse(argc, argv);

@@ -37,8 +37,8 @@ class ReplySequence : public vorskel::ReplySource {
 
 struct ScratchDirectory {
   ScratchDirectory() {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("vorskel-fuzz-" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("vorskel-fuzz-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     std::filesystem::current_path(dir);
   }
@@ -52,9 +52,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ReplySequence replies(data + 1, size - 1);
   vorskel::fuzz::ScopedReply scope(&replies);
   switch (data[0] % 3) {
-    case 0: Vorsk_DumpBlackList("127.0.0.1", 5200); break;
-    case 1: Vorsk_DumpRegistry("127.0.0.1", 5200); break;
-    case 2: Sondo_DumpRegistry("127.0.0.1", 5200); break;
+    case 0:
+      Vorsk_DumpBlackList("127.0.0.1", 5200);
+      break;
+    case 1:
+      Vorsk_DumpRegistry("127.0.0.1", 5200);
+      break;
+    case 2:
+      Sondo_DumpRegistry("127.0.0.1", 5200);
+      break;
   }
   return 0;
 }

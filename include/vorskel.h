@@ -469,6 +469,34 @@ VORSKEL_API int VORSKEL_CALL Vorsk_ReadIcBlock(unsigned char* data, unsigned cha
 
 /* ---- main terminal: watch reports --------------------------------------------------- */
 
+/* One report of the main terminal as Vorsk_Watch decodes it (104 bytes). Texts are
+ * zero-terminated within their fields. */
+typedef struct VorskWatchRecord {
+  char card[10];    /*  0: the four card bytes as 8 upper-case hexadecimal digits */
+  char message[64]; /* 10: the terminal's message text, at most 63 bytes as sent */
+  char date[12];    /* 74: "%04d-%02d-%02d" */
+  char time[10];    /* 86: "%02d:%02d:%02d" */
+  int valueA;       /* 96: report byte 6, signed */
+  int valueB;       /* 100: report byte 7, signed (+ 100 in a values report) */
+} VorskWatchRecord;
+
+/* Waits on the watch endpoint (Vorsk_OpenWatch) for the next report of a main terminal,
+ * from any terminal, and decodes it into record. senderText (at least 16 bytes) and
+ * senderPort receive the sender of the last datagram taken. Watch requests and datagrams the
+ * terminal marks as not for the host are skipped. A card report fills every field; a values
+ * report (first bytes DD CC FF EE) fills message, date, time and the two values, keeping the
+ * card; a message report (CC DD EE FF) fills message, date and time only.
+ * 0: a report was decoded; -1: the receive failed (endpoint not open or closed by
+ * Vorsk_CloseWatch from another thread, a datagram over 512 bytes), an empty datagram
+ * arrived or record is null; -2: the report's CRC-16 over bytes 0-78 did not match, record
+ * untouched. Texts longer than their fields (out-of-range clock bytes) are cut. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Watch(VorskWatchRecord* record, char* senderText,
+                                         int* senderPort);
+
+/* Accept their arguments and do nothing; kept for hosts that call them. Always 0. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Destine_Watch(int first, int second, int third);
+VORSKEL_API int VORSKEL_CALL Vorsk_Destine_Registry(int first, int second, int third, int fourth);
+
 /* ---- records ------------------------------------------------------------------------ */
 
 /* Paged record downloads. A download is one call with page 0 followed by pages 1, 2, ...
@@ -738,6 +766,297 @@ VORSKEL_API int VORSKEL_CALL Pirrel_Ic_SerialNO(int value);
 VORSKEL_API int VORSKEL_CALL Pirrel_mifare_taiwan(unsigned int value);
 
 /* ---- consumption terminals ---------------------------------------------------------- */
+
+/* Payment terminals: Nemmar, its second generation (Nemmarv2_) and Brell. */
+
+/* -- settings --
+ * Each sends one command with a short payload and returns the transaction result (0, -20,
+ * -21, -22); the queries write their outputs only on 0 (Nemmar_get_point_mod: always).
+ * Numbers go little-endian; byte and word arguments send their low 8 or 16 bits. A null
+ * buffer or text sends zeros in its place; a null output is not written. */
+
+/* One byte at payload 0: commands 85, 86, 87 and 90 (sent and answered as 1 byte). */
+VORSKEL_API int VORSKEL_CALL Nemmar_Com_Print(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Nemmar_Add_Point(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Nemmar_OverCost(int value, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Nemmar_set_point_mod(int value, const char* host, int port);
+
+/* Asks for the point mode (command 91, one zero byte). *mode receives reply byte 0 even
+ * when the exchange fails (then the 0 that was sent). */
+VORSKEL_API int VORSKEL_CALL Nemmar_get_point_mod(unsigned char* mode, const char* host, int port);
+
+/* Sets the master card (command 7, 4 bytes). Nemmar_MasterCard_id reads a decimal text
+ * (wrapping modulo 2^32: "4294967296" sends 0) and sends it least significant byte first;
+ * Nemmar_MasterCard reads 8 hexadecimal digits and sends the pairs in text order
+ * ("1A2B3C4D" sends 1A 2B 3C 4D; missing or non-hex digits count as 0). */
+VORSKEL_API int VORSKEL_CALL Nemmar_MasterCard_id(const char* card, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Nemmar_MasterCard(const char* card, const char* host, int port);
+
+/* Command 80: a, b, c, d at payload 0, 4, 8, 12 (16 bytes, reply 131). */
+VORSKEL_API int VORSKEL_CALL Nemmar_Memory(unsigned int a, unsigned int b, unsigned int c,
+                                           unsigned int d, const char* host, int port);
+/* Command 81: a (byte) at 0, b (16 bits) at 1-2 (3 bytes, reply 131). */
+VORSKEL_API int VORSKEL_CALL Nemmar_DaySum(int a, int b, const char* host, int port);
+/* Command 82: the ten 16-bit values in array order (20 bytes, reply 131). */
+VORSKEL_API int VORSKEL_CALL Nemmar_Auto_x(const unsigned short* values, const char* host,
+                                           int port);
+/* Command 83: value at 0-3 (4 bytes, reply 131). */
+VORSKEL_API int VORSKEL_CALL Nemmar_CostMax(unsigned int value, const char* host, int port);
+/* Command 84: a, b, c at 0, 4, 8 (12 bytes, reply 131). */
+VORSKEL_API int VORSKEL_CALL Nemmar_SetDelay(unsigned int a, unsigned int b, unsigned int c,
+                                             const char* host, int port);
+/* Command 92: a, b at 0, 4 (8 bytes, reply 131). */
+VORSKEL_API int VORSKEL_CALL Nemmar_TimeValue(unsigned int a, unsigned int b, const char* host,
+                                              int port);
+
+/* Three time periods (command 20, 12 bytes, reply 131): period i = 0, 1, 2 at bytes 4i to
+ * 4i + 3 holds the low bytes of table[2i], table[2i + 1], table[6 + 2i], table[7 + 2i].
+ * The port is passed by pointer and read once; a null port pointer gives -20. */
+VORSKEL_API int VORSKEL_CALL Nemmar_TimeTable(const int* table, const char* host, const int* port);
+
+/* Device name and two values (command 8, 20 bytes): the first 8 characters of name at most
+ * at 0-7 (rest zero), first at 15, second at 16. */
+VORSKEL_API int VORSKEL_CALL Nemmar_SetDevice(const char* name, int first, int second,
+                                              const char* host, int port);
+/* Reads them back (command 9, reply 20): on 0 copies the reply's name text, at most 8
+ * bytes and WITHOUT a terminating zero (give a buffer that holds one after them), and sets
+ * *first and *second from reply bytes 15 and 16, sign-extended. */
+VORSKEL_API int VORSKEL_CALL Nemmar_GetDevice(char* name, int* first, int* second, const char* host,
+                                              int port);
+
+/* Second generation: the 46-byte print information (command 89, reply 46). */
+VORSKEL_API int VORSKEL_CALL Nemmarv2_SetPrintInfo(const unsigned char* info, const char* host,
+                                                   int port);
+
+/* Brell: the 32-byte cost multiplier table (command 122); Brell_GetCostMul sends the
+ * caller's 32 bytes (command 123) and on 0 copies the reply's 32 bytes back over them. */
+VORSKEL_API int VORSKEL_CALL Brell_SetCostMul(const unsigned char* table, const char* host,
+                                              int port);
+VORSKEL_API int VORSKEL_CALL Brell_GetCostMul(unsigned char* table, const char* host, int port);
+/* Brell: the card type mask (command 124, mask at 0-3 of a 32-byte payload); the query
+ * (command 125, 32 zero bytes) sets *mask from reply bytes 0-3 on 0. */
+VORSKEL_API int VORSKEL_CALL Brell_SetCardTypeMask(unsigned int mask, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Brell_GetCardTypeMask(unsigned int* mask, const char* host, int port);
+
+/* -- card registry --
+ * One entry per call with the registry command 12. operation: 1 stores the entry, 2 sends
+ * the card number alone (the command's remaining operation), 3 reads the entry back into
+ * the caller's structure. Another operation, or a null structure, gives -1 with nothing
+ * sent. Decimal texts are read up to the end of their field and wrap modulo 2^32; byte,
+ * word, nibble and date values send their low bits. */
+
+/* The caller's entry of Nemmar_Regsitry (20 bytes). */
+typedef struct NemmarRegistryBlock {
+  char card[12];       /*  0: card number, decimal text */
+  unsigned int first;  /* 12: first value (sent with operation 1, read back by 3) */
+  unsigned int second; /* 16: second value */
+} NemmarRegistryBlock;
+
+/* 14 bytes: card 0-3, first value 4-7 and second value 8-11 (operation 1 only, else 0),
+ * operation 12-13. Returns the terminal's status word (reply 12-13, signed) or the
+ * transaction result; operation 3 first copies reply 4-7 and 8-11 into the two values. */
+VORSKEL_API int VORSKEL_CALL Nemmar_Regsitry(NemmarRegistryBlock* block, int operation,
+                                             const char* host, int port);
+
+/* For terminals that know cards by a 10-digit number. card: decimal text, room for 11
+ * bytes. 14 bytes: card 0-3, operation 4-5, zeros. Operations 1 and 2: 0 or the
+ * transaction result. Operation 3: -1 when the terminal's status word (reply 4-5) is not 0;
+ * otherwise card is overwritten with reply 0-3 as "%010lu" (10 digits and a zero) and 0. */
+VORSKEL_API int VORSKEL_CALL Nemmar_Registry_id(char* card, int operation, const char* host,
+                                                int port);
+
+/* The caller's entry of Brell_Registry_id (140 bytes). */
+typedef struct BrellCardEntry {
+  char card[16];         /*   0: card number, decimal text */
+  char first[16];        /*  16: first number, decimal text */
+  char second[16];       /*  32: second number, decimal text */
+  unsigned char raw[16]; /*  48: bytes 0-7 sent unchanged; operation 3 writes bytes 0-9 */
+  char byteValue[16];    /*  64: decimal text, low 8 bits sent */
+  char wordValue[16];    /*  80: decimal text, low 16 bits sent */
+  char highNibble[16];   /*  96: decimal text, low 4 bits sent */
+  char lowNibble[16];    /* 112: decimal text, low 4 bits sent */
+  int year;              /* 128: full year (2009) */
+  int month;             /* 132 */
+  int day;               /* 136 */
+} BrellCardEntry;
+
+/* 34 bytes from the entry for every operation: card 0-3, first 4-7, second 8-11, byte
+ * value 12, word value 13-14, raw bytes 0-7 at 20-27, the nibbles at 28 (high, low), year -
+ * 1900 at 29, month 30, day 31, operation 32-33. Operations 1 and 2: the status word (reply
+ * 32-33, signed) or the transaction result. Operation 3: -1 when the status word is not 0
+ * and also when the terminal does not answer; -22 for a reply to another command (entry
+ * untouched); else the entry is filled from the reply (card "%010u", numbers "%u", reply
+ * 20-29 into raw[0..9], year = byte 29 + 1900) and 0. */
+VORSKEL_API int VORSKEL_CALL Brell_Registry_id(BrellCardEntry* entry, int operation,
+                                               const char* host, int port);
+
+/* -- merchant and money functions -- */
+
+/* Writes a department name to flash area 2 at index x 16 (command 55, as Vorsk_WrFlash2):
+ * the first min(length, 16) bytes of name, zero-padded to 16 (a negative length or null
+ * name writes 16 zeros). Returns the terminal's status word or the transaction result. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Merch_Dept(int index, const unsigned char* name, int length,
+                                              const char* host, int port);
+
+/* The caller's entry of Vorsk_Merch_Regsitry (20 bytes). */
+typedef struct VorskMerchRegistryBlock {
+  unsigned int first;  /*  0: low 8 bits sent */
+  unsigned int number; /*  4: 32-bit number */
+  unsigned int second; /*  8: low 8 bits sent */
+  unsigned int third;  /* 12: low 8 bits sent */
+  unsigned int word;   /* 16: low 16 bits sent */
+} VorskMerchRegistryBlock;
+
+/* Merchant registry entry (command 12, 11 bytes): number 0-3, first, second, third at 4, 5,
+ * 6 and word at 7-8 (operation 1 only, else 0), operation 9-10. operation 1, 2 or 3, else
+ * -1 with nothing sent. Returns the status word (reply 9-10, signed) or the transaction
+ * result; operation 3 first stores reply 4, 5, 6 and 7-8 into the block. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Merch_Regsitry(VorskMerchRegistryBlock* block, int operation,
+                                                  const char* host, int port);
+
+/* Sends an amount in hundredths (command 38) as the text "%d.%02d" without a zero, e.g.
+ * 1234 as "12.34", 5 as "0.05", 60000 as "600.00" (sent and answered with the text's
+ * length). -1 for an amount above 60000, nothing sent. */
+VORSKEL_API int VORSKEL_CALL Vorsk_RealChangeMoney(int amount, const char* host, int port);
+
+/* Sends a bus fare (command 38, 2 bytes): the amount in hundredths as a 16-bit number.
+ * -1, nothing sent, unless it is whole units (a multiple of 100) and at most 25600. */
+VORSKEL_API int VORSKEL_CALL Vorsk_ChangeMoneyForBus(int amount, const char* host, int port);
+
+/* -- record downloads --
+ * Paged downloads as Vorsk_Record (see "records" above): page 0, then 1, 2, ... until -1.
+ * Page 0 reads the record pointers (command 18) and the record total (command 11); every
+ * call reads one page of flash area 2 (command 4) and decodes its valid records into
+ * entries back to back in out, appending one line per record to the record file of its
+ * day. Invalid slots count against the record total. Each export has a download state of
+ * its own (one download per export at a time). Results: entries written, 0 for a page in
+ * the empty gap of a wrapped area, -1 when the download is over (also for a null out or a
+ * negative page, nothing sent), or a transaction result. Time stamps are seconds since
+ * 1980-01-01; dates print "YYYY-MM-DD", times "hh:mm:ss". Entry bytes not named keep the
+ * caller's values. */
+
+/* 19-byte records, 26 to a 494-byte page. out: 26 entries of 96 bytes (2,496 bytes):
+ * "%08lu" card at 0, date 12, time 24, "%03d" record type 34, "%08lu" value B 54, "%08lu"
+ * value A 70, value C as a 32-bit number at 88. Line: "card B A type date time C host". */
+VORSKEL_API int VORSKEL_CALL Nemmar_Record(unsigned char* out, int page, const char* host,
+                                           int port);
+
+/* 10-byte short records (card 0 marks an empty slot), 32 to a 320-byte page, each page call
+ * under the record-read lock shared with the multi-door controller's record reads. out: 32
+ * entries of 96 bytes (3,072 bytes), each cleared first: "%010lu" card at 0, date 12, time
+ * 24, "%08lu" value 54. An empty slot leaves a cleared, dated entry at the next position.
+ * Line: "card value date time host". */
+VORSKEL_API int VORSKEL_CALL Nemmar_Record_id(unsigned char* out, int page, const char* host,
+                                              int port);
+
+/* One raw page of 24 records at min(page, 575) x 456 in flash order, pointers ignored, no
+ * state (page 600 reads address 262,200). out: 24 entries as Nemmar_Record. Returns the
+ * entries written or a transaction result. */
+VORSKEL_API int VORSKEL_CALL Nemmar_RecordAll(unsigned char* out, int page, const char* host,
+                                              int port);
+
+/* Second generation: 22-byte records, 23 to a 506-byte page. out: 23 entries of 124 bytes
+ * (2,852 bytes): card 0, date 12, time 24, type 34, value B 54, value E 70, value A 86
+ * ("%08lu"), "%03d" value D 102. Line: "card A B E type date time D host". */
+VORSKEL_API int VORSKEL_CALL Nemmarv2_Record(unsigned char* out, int page, const char* host,
+                                             int port);
+
+/* One raw page of 23 second-generation records at min(page, 575) x 506 (page 575 reads
+ * 290,950), as Nemmar_RecordAll. */
+VORSKEL_API int VORSKEL_CALL Nemmarv2_RecordAll(unsigned char* out, int page, const char* host,
+                                                int port);
+
+/* Writes one record into a second-generation terminal (command 88, 22 bytes, reply 131)
+ * from a 124-byte entry as Nemmarv2_Record gives it: card (text at 0) at 0-3, the text at 54
+ * at 4-7 and the text at 86 at 8-11 (so values A and B arrive exchanged), time stamp
+ * 0xAAAA5555, flag 0xAA, 0 for value D, the text at 70 at 18-21. Texts are decimal, read
+ * within their fields (no number gives 0). Returns the transaction result; -1 for a null
+ * entry, nothing sent. */
+VORSKEL_API int VORSKEL_CALL Nemmarv2_Write_ARecord(const unsigned char* entry, const char* host,
+                                                    int port);
+
+/* Brell: 16-byte records marked 0x5A in byte 14, 32 to a 512-byte page. out: 32 entries of
+ * 96 bytes (3,072 bytes): "%08lu" card 0, value F 16, value G 32, date 48, time 64, value H
+ * 80. Line: "card F G H date time host". */
+VORSKEL_API int VORSKEL_CALL Brell_Record_id(unsigned char* out, int page, const char* host,
+                                             int port);
+
+/* Merchant records of flash area 3 (command 53), 64 of 8 bytes to a 512-byte page, read
+ * from the start pointer up to the end pointer (page 0 reads the record pointers only;
+ * they are the ones shared with Vorsk_RecordEx and the other readers of that storage).
+ * out: 64 entries of 54 bytes (3,456 bytes), each cleared first: "%08lu" number (24 bits,
+ * most significant byte first) at 0, date 12, time 24, "%03d" type 34. No record file lines.
+ * Returns the entries written; 0 when the terminal holds none or the page lies at or past
+ * the end pointer (the download is over); -1 for a null out or a negative page; or a
+ * transaction result. */
+VORSKEL_API int VORSKEL_CALL Vorsk_Merch_Record(unsigned char* out, int page, const char* host,
+                                                int port);
+
+/* -- real-time consumption and booking reports (watch endpoint) -- */
+
+/* One consumption as a payment terminal reports it (96 bytes); the entry of the record
+ * downloads. Texts are zero-terminated within their fields. */
+typedef struct NemmarConsumptionEntry {
+  char card[12];          /*  0: card number, "%08lu" */
+  char date[12];          /* 12: "%04d-%02d-%02d" */
+  char time[10];          /* 24: "%02d:%02d:%02d" */
+  char type[20];          /* 34: record type 0-15, "%03d" */
+  char valueB[16];        /* 54: record value B, "%08lu" */
+  char valueA[18];        /* 70: record value A, "%08lu" */
+  unsigned int valueC;    /* 88: record value C (16 bits on the wire) */
+  unsigned char spare[4]; /* 92 */
+} NemmarConsumptionEntry;
+
+/* A Brell booking as Brell_Save2DB decodes it (24 bytes). */
+typedef struct BrellBooking {
+  char card[9];           /*  0: report bytes 11-14 as 8 lower-case hexadecimal digits */
+  unsigned char spare[3]; /*  9: not written */
+  int first;              /* 12: report byte 15 read as two decimal digits (0x59 -> 59) */
+  int second;             /* 16: report byte 16, likewise */
+  int digit;              /* 20: report byte 17, an ASCII digit, as a number */
+} BrellBooking;
+
+/* A main-terminal report as Vorsk_Save2db decodes it (104 bytes, zeroed first). */
+typedef struct VorskSavedReport {
+  unsigned char id[8];     /*  0: report bytes 8-15, the terminal's identifier */
+  unsigned char zero1[2];  /*  8 */
+  unsigned char block[32]; /* 10: report bytes 8-39 */
+  unsigned char zero2[32]; /* 42 */
+  char date[12];           /* 74: the time stamp's date, "%04d-%02d-%02d" */
+  char time[10];           /* 86: the time stamp's time, "%02d:%02d:%02d" */
+  unsigned char zero3[8];  /* 96 */
+} VorskSavedReport;
+
+/* Waits on the watch endpoint for the next consumption report (a record of 19 bytes at
+ * datagram bytes 8-26 whose flag byte carries the valid mark) and decodes it into entry,
+ * zeroed first. Watch requests and datagrams without a valid record are skipped. Writes no
+ * record file (makes sure the "records" directory exists). senderText (at least 16 bytes)
+ * and senderPort receive the sender. 0: decoded; -1: the receive failed (endpoint not open
+ * or closed by Vorsk_CloseWatch, a datagram over 512 bytes), an empty datagram arrived or
+ * entry is null. */
+VORSKEL_API int VORSKEL_CALL Nemmar_Watch(NemmarConsumptionEntry* entry, char* senderText,
+                                          int* senderPort);
+
+/* Takes one datagram (at most 128 bytes) from the watch endpoint and decodes it as a Brell
+ * booking into booking. 0: decoded; -1: the receive failed (also a datagram over 128 bytes,
+ * and a null booking); -2: the datagram does not begin with the report marker 1A 2B (it is lost).
+ * Answer the terminal with Brell_BookSucc. */
+VORSKEL_API int VORSKEL_CALL Brell_Save2DB(BrellBooking* booking, char* senderText,
+                                           int* senderPort);
+
+/* Sends the 36-byte booking acknowledgement from the watch endpoint to host:port: CRC-16
+ * of bytes 2-34 (low byte first), 35, the low byte of code, 32 zeros. No reply is awaited.
+ * Returns 36, or -1 (host unresolvable, watch endpoint not open, send failed). */
+VORSKEL_API int VORSKEL_CALL Brell_BookSucc(int code, const char* host, int port);
+
+/* Takes one datagram (at most 128 bytes) from the watch endpoint; when it begins with the
+ * report marker 1A 2B, acknowledges it at once to its sender (81 bytes: the report with
+ * 2B 1A in bytes 0-1, zeros past its end, CRC-16 of bytes 0-78 in bytes 79-80; sent once,
+ * a failed send goes unreported) and decodes it into report. 0: decoded; -1: the receive
+ * failed (also a datagram over 128 bytes, and a null report); -2: no report marker (the
+ * datagram is lost). */
+VORSKEL_API int VORSKEL_CALL Vorsk_Save2db(VorskSavedReport* report, char* senderText,
+                                           int* senderPort);
 
 /* ---- door controllers --------------------------------------------------------------- */
 

@@ -1,5 +1,6 @@
 // vorskel-sim: a simulated terminal on 127.0.0.1 for developing and testing hosts without
 // hardware.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +8,8 @@
 #include <string>
 #include <thread>
 
+#include "sim/models/record_area.h"
+#include "sim/models/record_area_layouts.h"
 #include "sim/models/terminal_state.h"
 #include "sim/simulator.h"
 
@@ -19,7 +22,7 @@ void on_signal(int) {
 
 void usage() {
   std::printf(
-      "usage: vorskel-sim [--model NAME] [--port N] [--port-file FILE] [--record-total N]\n"
+      "usage: vorskel-sim [--model NAME] [--port N] [--port-file FILE] [--records N [--wrapped]]\n"
       "                   [--duration-s N] [--verbose]\n"
       "Serves a simulated terminal on 127.0.0.1 until interrupted (or for --duration-s).\n"
       "  --model NAME     terminal model (default vorsk); one of:");
@@ -28,6 +31,9 @@ void usage() {
       "\n  --port N         UDP port (default 5200; 0 picks a free one)\n"
       "  --port-file FILE write the bound port to FILE once listening\n"
       "  --record-total N record count the terminal reports\n"
+      "  --records N      hold N attendance records (seeded, spread over several days)\n"
+      "  --wrapped        let the record area wrap past its end\n"
+      "  --seed N         seed of the generated records (default 1)\n"
       "  --verbose        print every datagram received and sent\n"
       "  --quiet-requests keep no log of requests (long benchmark runs)\n");
 }
@@ -42,6 +48,9 @@ int main(int argc, char** argv) {
   long duration_s = 0;
   bool verbose = false;
   bool record_requests = true;
+  long records = 0;
+  bool wrapped = false;
+  unsigned seed = 1;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto value = [&]() -> const char* {
@@ -65,6 +74,12 @@ int main(int argc, char** argv) {
       verbose = true;
     else if (a == "--quiet-requests")
       record_requests = false;
+    else if (a == "--records")
+      records = std::atol(value());
+    else if (a == "--wrapped")
+      wrapped = true;
+    else if (a == "--seed")
+      seed = static_cast<unsigned>(std::atol(value()));
     else if (a == "--help" || a == "-h") {
       usage();
       return 0;
@@ -80,7 +95,25 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vorskel-sim: unknown model %s\n", model.c_str());
     return 2;
   }
-  m->part<vorskel::sim::RecordCounters>().record_total = static_cast<std::uint32_t>(record_total);
+  if (records > 0) {
+    // Attendance records spread over several days each; a wrapped area starts near the end of
+    // the area and continues from its first slot.
+    namespace s = vorskel::sim;
+    const s::SlotGeometry g = s::geometry_of(s::RecordKind::kStandard);
+    const std::uint32_t slots = static_cast<std::uint32_t>(s::FlashAreas::kArea2 / g.record_bytes);
+    const std::uint32_t n = static_cast<std::uint32_t>(std::min<long>(records, slots - 1));
+    s::SeriesOptions opt;
+    opt.count = n;
+    opt.seed = seed;
+    opt.first = s::Stamp{2026, 11, 1, 7, 30, 0};
+    auto series = s::record_series(s::RecordKind::kStandard, opt);
+    const s::RecordArea area = wrapped
+                                   ? s::wrapped_area(g, slots, slots - n / 2 - 7, std::move(series))
+                                   : s::linear_area(g, slots, 0, std::move(series));
+    s::load_record_area(*m, area);
+  } else {
+    m->part<vorskel::sim::RecordCounters>().record_total = static_cast<std::uint32_t>(record_total);
+  }
 
   std::signal(SIGINT, on_signal);
   std::signal(SIGTERM, on_signal);

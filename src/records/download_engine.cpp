@@ -106,10 +106,15 @@ Order reading_order(const RecordPointers& p) {
 
 PagePlan plan_page(const Paging& paging, int record_bytes, const RecordPointers& p, int page) {
   PagePlan plan;
-  if (page < 0 || (p.start == p.end && p.end == p.area_end)) return plan;
-  const std::uint64_t S = p.start, E = p.end, A = p.area_end;
+  plan.result = paging.past_data;
+  const bool by_cycle = paging.bounds == Bounds::kCycleByte;
+  if (page < 0) return plan;
+  if (p.start == p.end && (!by_cycle || p.end == p.area_end)) return plan;
+  const std::uint64_t S = p.start, E = p.end;
+  // Between the pointers alone, the end pointer is the only end.
+  const std::uint64_t A = by_cycle ? p.area_end : E;
   const std::uint64_t size = static_cast<std::uint64_t>(paging.page_bytes);
-  const Order order = reading_order(p);
+  const Order order = by_cycle ? reading_order(p) : Order::kLinear;
   std::uint64_t O = static_cast<std::uint64_t>(page) * size;
   if (order == Order::kLinear) {
     O += S;

@@ -21,10 +21,12 @@
 //
 // The main terminal's rows are in record_downloads.cpp and disposal.cpp; their layouts in
 // vorsk_layouts.h; download_engine_test.cpp runs rows with other sizes, a lock and a hook.
-// Readers whose paging differs (the short-record reader, the merchant records read
-// linearly from area 3, the registration area of the multi-door controller) keep their own
-// page-address rule and reuse the layouts, the record file writer, the shared pointer
-// storage and load_record_pointers; raw pages without pointers are a RawPageRow.
+// Readers whose paging differs (the short-record reader, the registration area of the
+// multi-door controller) keep their own page-address rule and reuse the layouts, the record
+// file writer, the shared pointer storage and load_record_pointers; raw pages without
+// pointers are a RawPageRow. Records that always lie between the two pointers, whatever
+// the cycle byte says (the merchant records of area 3), are a row with
+// Bounds::kStartToEnd; the payment terminals' rows are in consume/record_downloads.cpp.
 //
 // What page 0 does: clears the state's pointers, runs the record-pointer query (and the
 // count query), resets the scanned count. What every call does: returns -1 when start
@@ -95,6 +97,18 @@ enum class AtTotal {
   kEndPage,  // ends the page
 };
 
+// Which pointers say where the records are.
+enum class Bounds {
+  // The cycle byte picks the reading order (linear from the start pointer, wrapped, or the
+  // whole area); every order stops at the area end; no records when start pointer, end
+  // pointer and area end are all equal.
+  kCycleByte,
+  // Always linear from the start pointer up to the end pointer, whatever the cycle byte and
+  // the area end say (the merchant records of area 3); no records when start pointer =
+  // end pointer.
+  kStartToEnd,
+};
+
 enum class Page0Queries { kPointersAndTotal, kPointersOnly };
 enum class RecordFiles {
   kNone,           // no record file writer at all
@@ -117,6 +131,10 @@ struct Paging {
   ReadLock lock = ReadLock::kNone;
   std::uint8_t read_code = 4;  // flash page read: payload = 4-byte little-endian address
   int read_reply_len = 512;
+  Bounds bounds = Bounds::kCycleByte;
+  // What a page past the data (or a terminal without records) gives: -1 for most
+  // downloads; 0 where hosts stop at the first empty page instead.
+  int past_data = kEndOfData;
 };
 
 struct DownloadRow {

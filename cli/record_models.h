@@ -1,0 +1,40 @@
+// The record downloads the tool knows: which export pages through them and where each field
+// of a decoded entry sits in the caller buffer.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vorskel::cli {
+
+using PageReader = int (*)(unsigned char* out, int page, const char* host, int port);
+
+enum class FieldKind {
+  kText,  // zero-terminated text of at most `size` characters
+  kHex,   // `size` raw bytes shown as hexadecimal
+};
+
+struct Field {
+  const char* name;
+  int offset;
+  int size;
+  FieldKind kind = FieldKind::kText;
+};
+
+struct RecordModel {
+  const char* name;
+  const char* description;
+  PageReader read_page;
+  int entry_bytes;
+  int entries_per_page;
+  std::vector<Field> fields;
+  bool uses_record_total;  // page 0 asks the terminal for its record total (progress ETA)
+};
+
+const std::vector<RecordModel>& record_models();
+const RecordModel* find_record_model(const std::string& name);
+
+// The text of one field of an entry.
+std::string field_text(const unsigned char* entry, const Field& field);
+
+}  // namespace vorskel::cli
