@@ -49,8 +49,9 @@ void download(const Options& options, const DownloadArgs& args) {
     if (n < -1) {
       progress.done();
       out.finish();
-      check(n, t, "records page " + std::to_string(page) + " (after " + std::to_string(records) +
-                      " records; the download is incomplete)");
+      check(n, t,
+            "records page " + std::to_string(page) + " (after " + std::to_string(records) +
+                " records; the download is incomplete)");
     }
     for (int i = 0; i < n && i < model->entries_per_page; ++i) {
       const unsigned char* entry = page_buffer.data() + i * model->entry_bytes;

@@ -1060,6 +1060,205 @@ VORSKEL_API int VORSKEL_CALL Vorsk_Save2db(VorskSavedReport* report, char* sende
 
 /* ---- door controllers --------------------------------------------------------------- */
 
+/* Single- and two-door controllers: Sondo (readers, registrations, interlock and
+ * anti-passback), Kappel (relay controller, with the Wend extension board), Lusk, Hesk and
+ * Gaddo. Each command export is one transaction; unless noted the result is 0 or the
+ * transaction's code (-20, -21, -22), and on failure no output is written. A null input row
+ * or text (flags, doors, parameters, card) gives -1 without sending; a null output is
+ * skipped. A flag row is 32 bytes, one per reader or door 0-31, set when not 0; it travels
+ * as a 32-bit mask (bit i for byte i). */
+
+/* A Sondo card registration (172 bytes). */
+typedef struct SondoRegistration {
+  char card[8];       /*   0: 8 hexadecimal digits, no terminator needed; read back as
+                              "%02x%02x%02x%02x" without a terminator of its own */
+  int high;           /*   8: its low 4 bits go out (operation 1) */
+  int low;            /*  12: its low 4 bits go out (operation 1) */
+  unsigned int value; /*  16: sent and read back unchanged */
+  int flags[32];      /*  20: flag i is mask bit i (not 0: set) */
+  int year;           /* 148: full year, e.g. 2009 */
+  int month;          /* 152 */
+  int day;            /* 156 */
+  char second[9];     /* 160: 8 hexadecimal digits and a zero, or empty (sends 0) */
+} SondoRegistration;
+
+/* Command 12 (34 bytes). operation 1 stores the whole registration, 2 and 3 send the card
+ * and second value only; 3 reads the registration back into reg. Result: the controller's
+ * 16-bit answer (reply bytes 32-33, signed), -1 for another operation or a null reg (nothing
+ * sent), or the transaction's code. */
+VORSKEL_API int VORSKEL_CALL Sondo_Registry(SondoRegistration* reg, int operation, const char* host,
+                                            int port);
+/* Command 30: the first byte, then values 0-9, each sent as itself when at most 31
+ * (unsigned) and as 0xFF otherwise. */
+VORSKEL_API int VORSKEL_CALL Sondo_MutexLock(int first, unsigned int v0, unsigned int v1,
+                                             unsigned int v2, unsigned int v3, unsigned int v4,
+                                             unsigned int v5, unsigned int v6, unsigned int v7,
+                                             unsigned int v8, unsigned int v9, const char* host,
+                                             int port);
+/* Command 31: two bytes; values above 255 are sent as 255. */
+VORSKEL_API int VORSKEL_CALL Kappel_RelayOpenTime(int a, int b, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Sondo_RelayOpenTime(int a, int b, const char* host, int port);
+/* Command 32: the relay status table, 544 bytes: 32 entries of 17 bytes. Entry i: six flags
+ * (bits 7, 6, 5, 2, 3, 0 of status byte i, each 0 or 1), a 0, then "connected" and its zero,
+ * or "disconnect" filling the last 10 bytes without a zero when status byte i is 0. */
+VORSKEL_API int VORSKEL_CALL Kappel_DeviceGetAllStatus(unsigned char* table, const char* host,
+                                                       int port);
+VORSKEL_API int VORSKEL_CALL Sondo_DeviceGetAllStatus(unsigned char* table, const char* host,
+                                                      int port);
+/* Command 33: anti-passback on (flag not 0) or off. */
+VORSKEL_API int VORSKEL_CALL Kappel_PassBack(int flag, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Sondo_PassBack(int flag, const char* host, int port);
+/* Command 34: reader number (above 8 sent as 8) and the password text read as a decimal
+ * number (no digits: 0), 32-bit little-endian. */
+VORSKEL_API int VORSKEL_CALL Sondo_SetTolkaPsw(int reader, const char* password, const char* host,
+                                               int port);
+/* Commands 35, 38, 39: a flag row as a mask (readers that need a password, attendance
+ * readers, double-card doors). */
+VORSKEL_API int VORSKEL_CALL Sondo_ReaderNeedPsw(const unsigned char* flags, const char* host,
+                                                 int port);
+VORSKEL_API int VORSKEL_CALL Sondo_Attend(const unsigned char* flags, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Sondo_DoubleCard(const unsigned char* flags, const char* host,
+                                              int port);
+/* Command 36: s, then a (at most 2), b (at most 200), c (at most 2), d (at most 200). On
+ * success the controller's 16-bit answer (signed); else the transaction's code. */
+VORSKEL_API int VORSKEL_CALL Sondo_Switch(int s, int a, int b, int c, int d, const char* host,
+                                          int port);
+/* Command 37: the 32 bytes, then a * 256 + b and c * 256 + d as 16-bit numbers. */
+VORSKEL_API int VORSKEL_CALL Sondo_AlwaysOpenDoor(const unsigned char* doors, int a, int b, int c,
+                                                  int d, const char* host, int port);
+/* Command 40: 32 bytes, values above 2 sent as 0. */
+VORSKEL_API int VORSKEL_CALL Sondo_PassBackEx(const unsigned char* doors, const char* host,
+                                              int port);
+/* Command 41: 32 bytes, values above 15 sent as 0xFF. */
+VORSKEL_API int VORSKEL_CALL Sondo_DeviceTimeTable(const unsigned char* doors, const char* host,
+                                                   int port);
+/* Command 60: the byte p and 14 parameter bytes (the 131-byte reply is not used). */
+VORSKEL_API int VORSKEL_CALL Sondo_DeviceParameter(int p, const unsigned char* parameters,
+                                                   const char* host, int port);
+/* Command 26: opens the relays the byte names. */
+VORSKEL_API int VORSKEL_CALL Kappel_OpenRelay(int relay, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Sondo_OpenRelay(int relay, const char* host, int port);
+/* Command 48: two 16-bit numbers for the Wend extension board. On success the board's
+ * 16-bit answer (signed); else the transaction's code. */
+VORSKEL_API int VORSKEL_CALL Kappel_ChangeAddressWend(int a, int b, const char* host, int port);
+/* Command 49: a 16-bit number, the card from the first 8 hexadecimal digits of card (a
+ * shorter text counts as ending in zeros; only the first 31 characters are looked at), and
+ * a 32-bit value. */
+VORSKEL_API int VORSKEL_CALL Kappel_OpenRelayWend(int a, const char* card, unsigned int value,
+                                                  const char* host, int port);
+/* Command 50: two flags. */
+VORSKEL_API int VORSKEL_CALL Kappel_OpenInterRelay(int flag1, int flag2, const char* host,
+                                                   int port);
+
+/* What Sondo_Watch writes for a card report (104 bytes). A door-state report is 17 bytes
+ * instead: the door state, its byte 16 the change code once the controller is known. */
+typedef struct SondoCardReport {
+  char card[10]; /*  0: the four card bytes as 8 upper-case hexadecimal digits */
+  char text[64]; /* 10: the report's text, at most 63 characters */
+  char date[12]; /* 74: "%04d-%02d-%02d" */
+  char time[10]; /* 86: "%02d:%02d:%02d" */
+  int valueA;    /* 96: report byte 6, signed */
+  int valueB;    /* 100: report byte 7, signed */
+} SondoCardReport;
+
+/* Waits on the watch endpoint for the next Sondo report (watch requests are skipped) and
+ * checks its CRC-16 (bytes 0-78 against 79-80). report: at least 104 bytes. kind: 0 for a
+ * card report (report holds a SondoCardReport); for a door-state report the door slot, with
+ * slot 0 given as 33. The library keeps the last state of each slot of each controller (by
+ * its IPv4 address): the first report of a controller is delivered as sent; later ones carry
+ * the change code in byte 16 (6/5 byte 3 set/cleared, 4/3 byte 4, 2/1 byte 5, 7 byte 6) and
+ * a report that changes none of bytes 3-6 leaves report untouched (clear it before each
+ * call). A door-state report for a slot above 31 is ignored: 0, nothing written.
+ * 0: a report was taken; -1: the receive failed (also a datagram over 256 bytes), an empty
+ * datagram, or a null report (nothing received); -2: CRC mismatch, nothing written. */
+VORSKEL_API int VORSKEL_CALL Sondo_Watch(unsigned char* report, int* kind, char* senderText,
+                                         int* senderPort);
+
+/* Sondo records (16 bytes: card 0-3 and 4-7, reader 8, status 9, year-1900 10, 0xA mark and
+ * month 11, day 12, hour 13, minute 14, second 15), downloaded as the records section above
+ * says but with no record file lines, on the record pointers and record total shared with
+ * Marn_Disposal_Record and Lusk_Record (one of these downloads at a time). Slots without
+ * the mark are skipped and not counted; a call stops when the record total is reached.
+ * Sondo_Record: 32 entries of 60 bytes: "%03d" reader at 0, "%02X%02X%02X%02X" card at 6,
+ * date at 18, time at 30, status text at 40 ('0' + high nibble, '0', '0' + low nibble, 0).
+ * Sondo_Record_ex: 32 entries of 54 bytes: "%02x%02x%02x" of card bytes 1-3 at 0, record
+ * bytes 7, 6, 5, 4 at 8, date at 12, time at 24, the status byte at 34, the reader byte at
+ * 38. Sondo_RecordAll: one page (page numbers above 512 read page 512) into 60-byte
+ * entries, no queries and no state: the number of entries or the transaction's code. */
+VORSKEL_API int VORSKEL_CALL Sondo_Record(unsigned char* out, int page, const char* host, int port);
+VORSKEL_API int VORSKEL_CALL Sondo_Record_ex(unsigned char* out, int page, const char* host,
+                                             int port);
+VORSKEL_API int VORSKEL_CALL Sondo_RecordAll(unsigned char* out, int page, const char* host,
+                                             int port);
+
+/* Command 37 in its 131-byte form: (first[0] * 256 + first[1]) and the same of second as
+ * 16-bit numbers. -1 for a null pointer, nothing sent. */
+VORSKEL_API int VORSKEL_CALL Vorskel_AlwaysOpenDoor(const int* first, const int* second,
+                                                    const char* host, int port);
+
+/* A Lusk registration (56 bytes). */
+typedef struct LuskRegistration {
+  char card[8];       /*  0: 8 hexadecimal digits; read back as "%02x%02x%02x%02x" */
+  char date[16];      /*  8: read back only, "%04d-%02d-%02d" */
+  char time[16];      /* 24: read back only, "%02d:%02d:%02d" */
+  unsigned int value; /* 40 */
+  int year;           /* 44: full year */
+  int month;          /* 48 */
+  int day;            /* 52 */
+} LuskRegistration;
+
+/* Command 12 (22 bytes): operation 1 stores, 2 and 3 send the card only, 3 reads back. The
+ * controller's 16-bit answer (signed), -1 for another operation or a null reg, or the
+ * transaction's code. */
+VORSKEL_API int VORSKEL_CALL Lusk_Registry(LuskRegistration* reg, int operation, const char* host,
+                                           int port);
+/* Command 7: the master card (exactly 8 hexadecimal digits, else -1 with nothing sent). */
+VORSKEL_API int VORSKEL_CALL Lusk_Master_Card(const char* card, const char* host, int port);
+/* Command 23: the 32-byte online table. */
+VORSKEL_API int VORSKEL_CALL Lusk_GetOnline(unsigned char* table, const char* host, int port);
+/* Lusk records (16 bytes: card 0-3, number 4-7, 1980-based seconds 8-11, signed byte 12,
+ * 0xA mark in the high nibble of 13), downloaded like Sondo_Record on the same shared
+ * state. out: 32 entries of 74 bytes, each cleared first: "%02x%02x%02x%02x" card at 0,
+ * date at 12, time at 24, "%lu" number at 34, "%03d" byte at 44. No record file lines. */
+VORSKEL_API int VORSKEL_CALL Lusk_Record(unsigned char* out, int page, const char* host, int port);
+
+/* What Hesk_Watch writes (50 bytes, cleared first). */
+typedef struct HeskReport {
+  char card[10];           /*  0: "%02X%02X%02X%02X" */
+  char time[16];           /* 10: "%02d:%02d:%02d" */
+  char date[16];           /* 26: "%04d-%02d-%02d" */
+  unsigned char inputs[8]; /* 42: bit i of report byte 8, 0 or 1 */
+} HeskReport;
+
+/* The next Hesk report (the Sondo datagram, CRC-checked): 0, -1 receive failed or empty
+ * datagram or null report, -2 CRC mismatch (report untouched). */
+VORSKEL_API int VORSKEL_CALL Hesk_Watch(HeskReport* report, char* senderText, int* senderPort);
+/* Command 26 (4 bytes): byte 0 the inverted mask of 8 flags (flag 0 set: 0xFE). */
+VORSKEL_API int VORSKEL_CALL Hesk_Relay(const unsigned char* flags, const char* host, int port);
+/* Command 29: the first length bytes (at most 128; a negative length or null bytes send
+ * none). */
+VORSKEL_API int VORSKEL_CALL Hesk_TextVoice(const unsigned char* bytes, int length,
+                                            const char* host, int port);
+
+/* Gaddo: the port is passed by pointer; a null pointer gives -2 with nothing sent. */
+/* The next Gaddo frame: kind = byte 2, data = bytes 3-34 with its last byte set to 0.
+ * 0 for kinds 'u' and 'v'; -3 for another kind (data cleared); -1 receive failed; -2 kind or
+ * data null. */
+VORSKEL_API int VORSKEL_CALL Gaddo_Watch(unsigned char* kind, unsigned char* data, char* senderText,
+                                         int* senderPort);
+/* Command 0: the first two of the 12 bytes (no reply payload expected). */
+VORSKEL_API int VORSKEL_CALL Gaddo_Ack(const unsigned char* bytes, const char* host, int* port);
+/* Commands 112 and 114: the 3 (7) bytes and their CRC-16. The reply's bytes are copied back;
+ * when the CRC-16 after them does not match, -1 (and Gaddo_SetMchine fills the 3 bytes with
+ * 0x33); else the transaction's result. */
+VORSKEL_API int VORSKEL_CALL Gaddo_SetMchine(unsigned char* bytes, const char* host, int* port);
+VORSKEL_API int VORSKEL_CALL Gaddo_SetLogic(unsigned char* bytes, const char* host, int* port);
+/* Commands 113 and 115: the 3 (7) bytes of the reply (zeros when there was none). */
+VORSKEL_API int VORSKEL_CALL Gaddo_GetMchine(unsigned char* bytes, const char* host, int* port);
+VORSKEL_API int VORSKEL_CALL Gaddo_GetLogic(unsigned char* bytes, const char* host, int* port);
+/* Command 116: resets the alarm. The controller need not answer: -21 is reported as 0. */
+VORSKEL_API int VORSKEL_CALL Gaddo_CloseAlarm(const char* host, int* port);
+
 /* ---- multi-door controller ---------------------------------------------------------- */
 
 /* The multi-door controller serves 24 door channels, numbered 0 to 23. A channel number

@@ -68,8 +68,8 @@ std::string expected_row(const sim::Bytes& r) {
   char row[64];
   static const char* hex = "0123456789ABCDEF";
   std::snprintf(row, sizeof row, "%.8s,%04d-%02d-%02d,%02d:%02d:%02d,%c0%c",
-                reinterpret_cast<const char*>(r.data()), 1900 + r[10], r[11] & 0x0F, r[12],
-                r[13], r[14], r[15], hex[r[9] >> 4], hex[r[9] & 0x0F]);
+                reinterpret_cast<const char*>(r.data()), 1900 + r[10], r[11] & 0x0F, r[12], r[13],
+                r[14], r[15], hex[r[9] >> 4], hex[r[9] & 0x0F]);
   return row;
 }
 

@@ -1,0 +1,27 @@
+#include "doors/door_command.h"
+
+#include <cstring>
+
+#include "transport/codecs.h"
+
+namespace vorskel::doors {
+
+namespace {
+constexpr int kCardDigits = 8;
+constexpr int kCardBytes = 4;
+}  // namespace
+
+void put_card_text(Frame& f, int off, const char* text, int width) {
+  char digits[kCardDigits] = {};
+  for (int i = 0; text != nullptr && i < kCardDigits && i < width && text[i] != '\0'; ++i)
+    digits[i] = text[i];
+  std::uint8_t card[kCardBytes];
+  hex_text_to_bytes(digits, card, kCardDigits);
+  f.put_bytes(off, card, kCardBytes);
+}
+
+int signed16_answer(const Frame& f, int off, int result) {
+  return result != kOk ? result : static_cast<std::int16_t>(f.get16(off));
+}
+
+}  // namespace vorskel::doors
