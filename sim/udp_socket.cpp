@@ -54,7 +54,9 @@ sockaddr_in to_sockaddr(const Peer& p) {
 
 }  // namespace
 
-UdpSocket::UdpSocket(int port) {
+UdpSocket::UdpSocket(int port) : UdpSocket(loopback(port)) {}
+
+UdpSocket::UdpSocket(const Peer& local) {
 #ifdef _WIN32
   WSADATA data;
   ::WSAStartup(MAKEWORD(2, 2), &data);
@@ -68,7 +70,7 @@ UdpSocket::UdpSocket(int port) {
   DWORD returned = 0;
   ::WSAIoctl(s, SIO_UDP_CONNRESET, &off, sizeof off, nullptr, 0, &returned, nullptr, nullptr);
 #endif
-  sockaddr_in sa = to_sockaddr(loopback(port));
+  sockaddr_in sa = to_sockaddr(local);
   if (::bind(s, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) return;
   AddrLen len = sizeof sa;
   ::getsockname(s, reinterpret_cast<sockaddr*>(&sa), &len);
@@ -119,14 +121,22 @@ int UdpSocket::receive(std::uint8_t* buffer, std::size_t room, Peer* from) const
   return static_cast<int>(n);
 }
 
-void UdpSocket::send(const Peer& to, const std::uint8_t* data, std::size_t length) const {
+bool UdpSocket::send(const Peer& to, const std::uint8_t* data, std::size_t length) const {
   const sockaddr_in sa = to_sockaddr(to);
-  ::sendto(native(handle_), reinterpret_cast<ConstBuffer>(data), static_cast<Length>(length), 0,
-           reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
+  const auto sent =
+      ::sendto(native(handle_), reinterpret_cast<ConstBuffer>(data), static_cast<Length>(length), 0,
+               reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
+  return sent >= 0 && static_cast<std::size_t>(sent) == length;
 }
 
 Peer loopback(int port) {
-  return Peer{htonl(INADDR_LOOPBACK), static_cast<std::uint16_t>(port)};
+  return loopback_host(1, port);
+}
+
+Peer loopback_host(int host_byte, int port) {
+  constexpr std::uint32_t kLoopbackNet = 0x7F000000u;  // 127.0.0.0
+  return Peer{htonl(kLoopbackNet | static_cast<std::uint32_t>(host_byte & 0xFF)),
+              static_cast<std::uint16_t>(port)};
 }
 
 std::string peer_text(const Peer& p) {

@@ -16,6 +16,8 @@ class UdpSocket {
  public:
   // Binds 127.0.0.1:port (0 = a free port); bound() tells whether that worked.
   explicit UdpSocket(int port = 0);
+  // Binds the given local address and port (e.g. 127.0.0.2, to play a second device).
+  explicit UdpSocket(const Peer& local);
   ~UdpSocket();
   UdpSocket(const UdpSocket&) = delete;
   UdpSocket& operator=(const UdpSocket&) = delete;
@@ -29,7 +31,8 @@ class UdpSocket {
   bool wait_readable(int timeout_ms) const;
   // Receives one waiting datagram; its length, or -1.
   int receive(std::uint8_t* buffer, std::size_t room, Peer* from) const;
-  void send(const Peer& to, const std::uint8_t* data, std::size_t length) const;
+  // True when the whole datagram was sent.
+  bool send(const Peer& to, const std::uint8_t* data, std::size_t length) const;
 
  private:
   std::intptr_t handle_;
@@ -39,6 +42,8 @@ class UdpSocket {
 
 // A peer for 127.0.0.1 and a port.
 Peer loopback(int port);
+// A peer for 127.0.0.host_byte and a port.
+Peer loopback_host(int host_byte, int port);
 // "127.0.0.1:5200".
 std::string peer_text(const Peer& p);
 
