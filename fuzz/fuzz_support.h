@@ -2,10 +2,14 @@
 // transaction as the terminal's reply.
 #pragma once
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 #include "transport/transaction.h"
 
@@ -30,11 +34,43 @@ class FixedReply : public ReplySource {
   bool keep_code_;
 };
 
+// Hands out the input as successive replies: each starts with a length byte.
+class ReplySequence : public ReplySource {
+ public:
+  ReplySequence(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  int exchange(const std::uint8_t* request, int, std::uint8_t* reply, int room) override {
+    if (pos_ >= size_ || ++calls_ > 300) return -1;
+    std::size_t n = static_cast<std::size_t>(data_[pos_++]) * 4;
+    n = std::min(n, size_ - pos_);
+    if (n > static_cast<std::size_t>(room)) return -1;
+    std::memcpy(reply, data_ + pos_, n);
+    pos_ += n;
+    if (n > 2) reply[2] = request[2];
+    return static_cast<int>(n);
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+  int calls_ = 0;
+};
+
 // Installs a reply source for the scope of one fuzz input.
 class ScopedReply {
  public:
   explicit ScopedReply(ReplySource* source) { set_reply_source(source); }
   ~ScopedReply() { set_reply_source(nullptr); }
+};
+
+// Runs the fuzz process in a scratch directory of its own (downloads write record files).
+struct ScratchDirectory {
+  ScratchDirectory() {
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("vorskel-fuzz-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::filesystem::current_path(dir);
+  }
 };
 
 }  // namespace vorskel::fuzz

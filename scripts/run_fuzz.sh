@@ -7,7 +7,11 @@ build=${2:-build-fuzz}
 cd "$(dirname "$0")/.."
 cmake -S . -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DVORSKEL_FUZZ=ON -DVORSKEL_TESTS=OFF -DVORSKEL_SIM=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "$(nproc)" >/dev/null
+if ! cmake --build "$build" -j "$(nproc)" >"$build.log" 2>&1; then
+  grep -E 'error|Error' "$build.log" | head -20
+  echo "fuzz: build FAILED"
+  exit 1
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0

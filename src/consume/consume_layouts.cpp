@@ -33,9 +33,7 @@ void write_stamp(std::uint32_t seconds, Stamped at, EntryWriter& e, DecodedLine&
   time = format("%02d:%02d:%02d", t.hour, t.minute, t.second);
   e.text(at.date, date.s);
   e.text(at.time, time.s);
-  const std::size_t n = std::min(std::strlen(date.s), sizeof line.date - 1);
-  std::memcpy(line.date, date.s, n);
-  line.date[n] = '\0';
+  line.set_date(date.s);
 }
 
 Text u8lu(std::uint32_t v) {

@@ -62,7 +62,6 @@ constexpr int kAutoValues = 10;
 constexpr int kPrintInfoBytes = 46;
 constexpr int kCostMulBytes = 32;
 constexpr int kTakenBlock = kCostMulBytes;
-constexpr int kTimeTableInts = 12;
 constexpr int kTimePeriods = 3;
 constexpr int kTimeSecondHalf = 6;  // the table's ends follow its starts
 

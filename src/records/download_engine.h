@@ -36,6 +36,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "records/download_state.h"
@@ -50,6 +51,13 @@ inline constexpr int kEndOfData = -1;  // the download is over (or a bad argumen
 struct DecodedLine {
   char date[16] = "";  // the record's own date text "YYYY-MM-DD": the file it goes to
   std::string text;    // the line up to the terminal address; the engine adds " " + host
+  // Sets date, cut to its room (a damaged record's date text can be longer).
+  void set_date(const char* text_in) {
+    std::size_t n = 0;
+    while (n + 1 < sizeof date && text_in[n] != '\0') ++n;
+    std::memcpy(date, text_in, n);
+    date[n] = '\0';
+  }
 };
 
 struct RecordLayout {

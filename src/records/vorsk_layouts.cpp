@@ -41,7 +41,7 @@ static void write_stored_date_time(const std::uint8_t* r, int year_at, int month
   time = format("%02d:%02d:%02d", r[month_at + 2], r[month_at + 3], r[month_at + 4]);
   e.text(kEntryDate, date.s);
   e.text(kEntryTime, time.s);
-  std::snprintf(line.date, sizeof line.date, "%s", date.s);
+  line.set_date(date.s);
 }
 
 static char hex_digit(int nibble) {
@@ -97,7 +97,7 @@ static void write_stamp_date_time(std::uint32_t stamp, EntryWriter& e, int date_
   time = format("%02d:%02d:%02d", t.hour, t.minute, t.second);
   e.text(date_at, date.s);
   e.text(time_at, time.s);
-  std::snprintf(line.date, sizeof line.date, "%s", date.s);
+  line.set_date(date.s);
 }
 
 constexpr std::uint32_t kPasswordChangeMark = 0xA1A1A1A1;

@@ -43,7 +43,7 @@ class RecordPaging : public testing::RecordSim {
   static std::vector<std::string> names(std::size_t from, std::size_t to) {
     std::vector<std::string> out;
     for (std::size_t i = from; i < to; ++i) {
-      char card[9];
+      char card[24];
       std::snprintf(card, sizeof card, "c%07zu", i);
       out.push_back(card);
     }
