@@ -1,10 +1,15 @@
 # The project's set-up commands. `make run` builds and runs the main job against the bundled
-# simulator; `make test` builds and runs every test.
+# simulator; `make test` builds and runs every test. `make windows` cross-builds vorskel.dll
+# (64- and 32-bit) and checks their export tables; `make wine-test` runs the 64-bit test
+# suite under Wine.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
+WIN64 ?= build-win64
+WIN32 ?= build-win32
 
-.PHONY: all build test run clean format asan tsan fuzz fuzz-short bench soak memcheck
+.PHONY: all build test run clean format asan tsan fuzz fuzz-short bench soak memcheck \
+  windows wine-test
 
 all: build
 
@@ -56,8 +61,25 @@ fuzz:
 fuzz-short:
 	scripts/run_fuzz.sh 10
 
+$(WIN64)/CMakeCache.txt:
+	cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DVORSKEL_NATIVE_SIM=$(CURDIR)/$(BUILD)/sim/vorskel-sim
+
+$(WIN32)/CMakeCache.txt:
+	cmake -S . -B $(WIN32) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+	  -DVORSKEL_TESTS=OFF -DVORSKEL_SIM=OFF
+
+windows: $(WIN64)/CMakeCache.txt $(WIN32)/CMakeCache.txt
+	cmake --build $(WIN32) -j $(JOBS)
+	cmake --build $(WIN64) -j $(JOBS)
+	ctest --test-dir $(WIN32) --output-on-failure
+	ctest --test-dir $(WIN64) -R '^dll_(exports|client_imports)' --output-on-failure
+
+wine-test: build windows
+	scripts/windows_tests.sh $(WIN64)
+
 format:
 	git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(WIN64) $(WIN32)

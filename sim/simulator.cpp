@@ -1,11 +1,5 @@
 #include "sim/simulator.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -18,25 +12,13 @@ constexpr char kWatchRequest[] = "watch to me 0123456789";
 constexpr int kPollSliceMs = 20;  // how quickly the serving thread notices a stop
 constexpr std::size_t kMaxDatagram = 65536;
 
-int bind_loopback(int port, int* bound_port) {
-  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) throw std::runtime_error("simulator: socket failed");
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  sa.sin_port = htons(static_cast<std::uint16_t>(port));
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
-    ::close(fd);
+std::unique_ptr<UdpSocket> bind_loopback(int port) {
+  auto s = std::make_unique<UdpSocket>(port);
+  if (!s->bound())
     throw std::runtime_error("simulator: cannot bind 127.0.0.1:" + std::to_string(port));
-  }
   // Large buffers: tests and benchmarks stream thousands of reports.
-  const int size = 4 << 20;
-  ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
-  ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
-  socklen_t len = sizeof sa;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len);
-  *bound_port = ntohs(sa.sin_port);
-  return fd;
+  s->set_buffers(4 << 20);
+  return s;
 }
 
 void trace_bytes(std::FILE* out, const char* what, const Peer& peer, const Bytes& bytes) {
@@ -71,31 +53,19 @@ Bytes make_frame(std::uint8_t code, const Bytes& payload) {
   return frame;
 }
 
-Peer loopback(int port) {
-  return Peer{htonl(INADDR_LOOPBACK), static_cast<std::uint16_t>(port)};
-}
-
-std::string peer_text(const Peer& p) {
-  char text[INET_ADDRSTRLEN] = "";
-  in_addr a{};
-  a.s_addr = p.addr_be;
-  ::inet_ntop(AF_INET, &a, text, sizeof text);
-  return std::string(text) + ":" + std::to_string(p.port);
-}
-
 Simulator::Simulator(std::unique_ptr<Model> model, int port) : model_(std::move(model)) {
   if (!model_) throw std::invalid_argument("simulator: no model");
   model_->simulator = this;
-  fd_ = bind_loopback(port, &port_);
-  other_fd_ = bind_loopback(0, &other_port_);
+  socket_ = bind_loopback(port);
+  other_socket_ = bind_loopback(0);
+  port_ = socket_->port();
+  other_port_ = other_socket_->port();
   thread_ = std::thread([this] { serve(); });
 }
 
 Simulator::~Simulator() {
   stop_.store(true);
   if (thread_.joinable()) thread_.join();
-  ::close(fd_);
-  ::close(other_fd_);
 }
 
 void Simulator::inject(int code, Fault fault) {
@@ -155,12 +125,7 @@ void Simulator::set_trace(std::FILE* out) {
 }
 
 void Simulator::send_now(const Peer& to, const Bytes& datagram, bool from_other_port) {
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_addr.s_addr = to.addr_be;
-  sa.sin_port = htons(to.port);
-  ::sendto(from_other_port ? other_fd_ : fd_, datagram.data(), datagram.size(), 0,
-           reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+  (from_other_port ? other_socket_ : socket_)->send(to, datagram.data(), datagram.size());
   trace_bytes(trace_.load(), "sent to", to, datagram);
 }
 
@@ -190,16 +155,12 @@ void Simulator::serve() {
         wait_ms = std::clamp(static_cast<int>(left.count()), 0, wait_ms);
       }
     }
-    pollfd p{fd_, POLLIN, 0};
-    const int ready = ::poll(&p, 1, wait_ms);
-    if (ready > 0 && (p.revents & POLLIN) != 0) {
-      sockaddr_in sa{};
-      socklen_t len = sizeof sa;
-      const ssize_t n = ::recvfrom(fd_, buffer.data(), buffer.size(), MSG_DONTWAIT,
-                                   reinterpret_cast<sockaddr*>(&sa), &len);
+    if (socket_->wait_readable(wait_ms)) {
+      Peer from;
+      const int n = socket_->receive(buffer.data(), buffer.size(), &from);
       if (n >= 0) {
         Request req;
-        req.from = Peer{sa.sin_addr.s_addr, ntohs(sa.sin_port)};
+        req.from = from;
         req.datagram.assign(buffer.begin(), buffer.begin() + n);
         req.crc_ok = n >= 3 && crc16(req.datagram.data() + 2, req.datagram.size() - 2) ==
                                    (req.datagram[0] | (req.datagram[1] << 8));

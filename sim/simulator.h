@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "sim/model.h"
+#include "sim/udp_socket.h"
 
 namespace vorskel::sim {
 
@@ -97,8 +98,8 @@ class Simulator {
   std::optional<Fault> take_fault(std::uint8_t code);
 
   std::unique_ptr<Model> model_;
-  int fd_ = -1;
-  int other_fd_ = -1;
+  std::unique_ptr<UdpSocket> socket_;
+  std::unique_ptr<UdpSocket> other_socket_;
   int port_ = 0;
   int other_port_ = 0;
   std::atomic<bool> stop_{false};
@@ -121,9 +122,5 @@ class Simulator {
 
   std::atomic<std::FILE*> trace_{nullptr};
 };
-
-// A peer for 127.0.0.1 and a port.
-Peer loopback(int port);
-std::string peer_text(const Peer& p);
 
 }  // namespace vorskel::sim

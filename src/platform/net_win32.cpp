@@ -3,8 +3,12 @@
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
-// winsock2.h must come first.
-#include <mstcpip.h>
+
+// The switch that stops ICMP "port unreachable" from failing later UDP receives; some
+// toolchains' headers lack its name.
+#ifndef SIO_UDP_CONNRESET
+#define SIO_UDP_CONNRESET _WSAIOW(IOC_VENDOR, 12)
+#endif
 
 #include <cstdio>
 #include <cstring>

@@ -38,3 +38,27 @@ struct LoadUnload {
 #endif
 
 }  // namespace vorskel
+
+#ifdef VORSKEL_DLL_ENTRY
+#include <windows.h>
+
+// The loader entry point of vorskel.dll. The C runtime has constructed the library's static
+// objects before it calls this, and destroys them after the detach.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+  switch (reason) {
+    case DLL_PROCESS_ATTACH:
+      vorskel::library_attach();
+      break;
+    case DLL_PROCESS_DETACH:
+      // When the host unloads the library (FreeLibrary) the endpoints are closed and the
+      // socket library released. When the whole process ends (reserved is not null), the
+      // other threads have already been stopped, possibly inside a transaction, and the
+      // system reclaims the sockets itself: releasing anything then only risks a hang.
+      if (reserved == nullptr) vorskel::library_detach();
+      break;
+    default:  // thread attach and detach: nothing to do
+      break;
+  }
+  return TRUE;
+}
+#endif

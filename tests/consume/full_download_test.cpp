@@ -196,7 +196,7 @@ TEST_P(FullDownload, EveryValidRecordExactlyOnceInEntriesAndFiles) {
   for (const auto& f : std::filesystem::directory_iterator(cwd.path() / "records" / "127.0.0.1")) {
     const std::string date = f.path().stem().string();
     ASSERT_TRUE(files.count(date)) << date;
-    EXPECT_EQ(testing::TempCwd::read(f.path()), files[date]) << date;
+    EXPECT_EQ(testing::TempCwd::read_text(f.path()), files[date]) << date;
     ++seen;
   }
   EXPECT_EQ(seen, files.size());

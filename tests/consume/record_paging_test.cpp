@@ -126,7 +126,7 @@ TEST_F(NemmarPaging, RawPageDecodesFlashOrderWhateverThePointers) {
   EXPECT_EQ(text_at(out, 6, 96, 0), "00000131");
   EXPECT_EQ(text_at(out, 22, 96, 0), "00000147");
   const std::string first = "00000124 00000002 00000001 001 2009-05-01 08:00:24 3 127.0.0.1\n";
-  EXPECT_EQ(testing::TempCwd::read(cwd.path() / "records" / "127.0.0.1" / "2009-05-01.rcd")
+  EXPECT_EQ(testing::TempCwd::read_text(cwd.path() / "records" / "127.0.0.1" / "2009-05-01.rcd")
                 .substr(0, first.size()),
             first);
 }

@@ -3,48 +3,46 @@
 // to 127.0.0.1.
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "sim/udp_socket.h"
 
 namespace vorskel::testing {
 
 class ControllerSocket {
  public:
   // host_byte: the last byte of the address, 2-254.
-  explicit ControllerSocket(int host_byte) {
-    address_ = "127.0.0." + std::to_string(host_byte);
-    fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK - 1 + static_cast<std::uint32_t>(host_byte));
-    bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
-  }
-  ~ControllerSocket() { ::close(fd_); }
-  ControllerSocket(const ControllerSocket&) = delete;
-  ControllerSocket& operator=(const ControllerSocket&) = delete;
+  explicit ControllerSocket(int host_byte)
+      : address_("127.0.0." + std::to_string(host_byte)),
+        socket_(sim::loopback_host(host_byte, 0)) {}
 
-  bool bound() const { return bound_; }
+  bool bound() const { return socket_.bound(); }
   const std::string& address() const { return address_; }
 
   bool send_to_host(int port, const std::vector<std::uint8_t>& bytes) const {
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    sa.sin_port = htons(static_cast<std::uint16_t>(port));
-    return ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&sa),
-                    sizeof sa) == static_cast<ssize_t>(bytes.size());
+    return socket_.send(sim::loopback(port), bytes.data(), bytes.size());
+  }
+
+  // Whether a datagram from a socket bound to 127.0.0.2 arrives from 127.0.0.2. Linux and
+  // Windows keep the address; Wine sends every loopback datagram from 127.0.0.1.
+  static bool sources_are_kept() {
+    sim::UdpSocket receiver(0);
+    const ControllerSocket controller(2);
+    const std::uint8_t probe = 1;
+    if (!controller.socket_.send(sim::loopback(receiver.port()), &probe, 1) ||
+        !receiver.wait_readable(1000))
+      return false;
+    std::uint8_t buffer[4];
+    sim::Peer from;
+    return receiver.receive(buffer, sizeof buffer, &from) == 1 &&
+           from.addr_be == sim::loopback_host(2, 0).addr_be;
   }
 
  private:
-  int fd_ = -1;
-  bool bound_ = false;
   std::string address_;
+  sim::UdpSocket socket_;
 };
 
 }  // namespace vorskel::testing

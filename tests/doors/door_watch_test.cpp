@@ -272,6 +272,8 @@ TEST(DoorStateChange, AddressTexts) {
 }
 
 TEST_F(DoorWatch, HundredControllersReportToOneLoop) {
+  if (!testing::ControllerSocket::sources_are_kept())
+    GTEST_SKIP() << "this system sends every loopback datagram from 127.0.0.1";
   constexpr int kControllers = 100;
   std::vector<std::unique_ptr<testing::ControllerSocket>> controllers;
   for (int i = 0; i < kControllers; ++i) {

@@ -177,7 +177,7 @@ TEST_P(FullArea, EveryValidRecordExactlyOnceInEntriesAndFiles) {
   for (const auto& f : std::filesystem::directory_iterator(dir)) {
     const std::string date = f.path().stem().string();
     ASSERT_TRUE(files.count(date)) << date;
-    EXPECT_EQ(testing::TempCwd::read(f.path()), files[date]) << date;
+    EXPECT_EQ(testing::TempCwd::read_text(f.path()), files[date]) << date;
     ++seen;
   }
   EXPECT_EQ(seen, files.size());

@@ -44,6 +44,19 @@ TEST(RecordFile, AnExistingFileIsAppendedToNeverTruncated) {
   EXPECT_EQ(cwd.record_file("host1", "2010-01-31"), "earlier line\nnew line\nnewer line\n");
 }
 
+// Windows programs read the record files as text: there the lines end in CR LF on disk.
+TEST(RecordFile, LinesEndAsTheSystemsTextFilesDo) {
+  TempCwd cwd;
+  RecordFileWriter w;
+  ASSERT_EQ(w.write_line("host1", "2011-02-03", "one"), 0);
+  ASSERT_EQ(w.write_line("host1", "2011-02-03", "two"), 0);
+#ifdef _WIN32
+  EXPECT_EQ(TempCwd::read(cwd.record_path("host1", "2011-02-03")), "one\r\ntwo\r\n");
+#else
+  EXPECT_EQ(TempCwd::read(cwd.record_path("host1", "2011-02-03")), "one\ntwo\n");
+#endif
+}
+
 TEST(RecordFile, EachTerminalKeepsItsOwnFile) {
   TempCwd cwd;
   RecordFileWriter w;

@@ -36,10 +36,19 @@ class TempCwd {
 
   const std::filesystem::path& path() const { return dir_; }
 
-  // The record file of a terminal and day, as bytes ("" when missing).
+  // The record file of a terminal and day, read as the text file it is ("" when missing):
+  // the library writes it in text mode, so on Windows its lines end in CR LF on disk.
   std::string record_file(const std::string& host, const std::string& date) const {
-    return read(dir_ / "records" / host / (date + ".rcd"));
+    return read_text(record_path(host, date));
   }
+  std::filesystem::path record_path(const std::string& host, const std::string& date) const {
+    return dir_ / "records" / host / (date + ".rcd");
+  }
+  static std::string read_text(const std::filesystem::path& p) {
+    std::ifstream in(p);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  // A file's bytes as they are on disk.
   static std::string read(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,17 +17,14 @@
 
 #include "platform/platform.h"
 #include "support/sim_fixture.h"
+#include "support/temp_dir.h"
 #include "vorskel.h"
 
 namespace vorskel::testing {
 
 class ScratchDirectory {
  public:
-  ScratchDirectory() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "vorskel-registry-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
+  ScratchDirectory() : path_(make_temp_directory("vorskel-registry-").string()) {}
   ~ScratchDirectory() {
     std::error_code ec;
     if (!path_.empty()) std::filesystem::remove_all(path_, ec);
@@ -47,8 +43,17 @@ inline std::string read_file(const std::string& path) {
   return s.str();
 }
 
+// Text files are read in text mode: the library writes them so, and on Windows a line then
+// ends in CR LF on disk.
+inline std::string read_text(const std::string& path) {
+  std::ifstream in(path);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
 inline std::vector<std::string> read_lines(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path);
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;

@@ -3,8 +3,6 @@
 // driver sees, the card image of each kind, four attempts per block, read-back.
 #include "registry/serial_driver.h"
 
-#include <unistd.h>
-
 #include <cstring>
 #include <vector>
 
@@ -36,7 +34,7 @@ class SerialDriver : public ::testing::Test {
     set_block_ = sym<FakeOmbrelSetBlock>("fake_ombrel_set_block");
     reset_();
     saved_cwd_ = platform::current_directory();
-    ASSERT_EQ(::chdir(dir_.path().c_str()), 0);
+    std::filesystem::current_path(dir_.path());
     platform::set_error_sink([this](const char* caption, const char* text) {
       errors_.push_back({caption, text});
     });
@@ -46,7 +44,9 @@ class SerialDriver : public ::testing::Test {
     registry::set_driver_base_name(nullptr);
     platform::free_library(fake_);
     platform::set_error_sink(nullptr);
-    if (::chdir(saved_cwd_.c_str()) != 0) ADD_FAILURE() << "cannot return to " << saved_cwd_;
+    std::error_code ec;
+    std::filesystem::current_path(saved_cwd_, ec);
+    if (ec) ADD_FAILURE() << "cannot return to " << saved_cwd_;
   }
 
   template <class Fn>

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <functional>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "support/sim_fixture.h"
+#include "support/temp_dir.h"
 
 namespace vorskel::testing {
 
@@ -59,10 +59,7 @@ inline void expect_wire(sim::Simulator& terminal, const std::vector<WireRow>& ro
 // dump files of parallel tests never meet.
 class InTempDir {
  public:
-  InTempDir() : old_(std::filesystem::current_path()) {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "vorskel-flash-XXXXXX").string();
-    dir_ = ::mkdtemp(pattern.data());
+  InTempDir() : old_(std::filesystem::current_path()), dir_(make_temp_directory("vorskel-flash-")) {
     std::filesystem::current_path(dir_);
   }
   ~InTempDir() {
