@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/alloc_counter.h"
+#include "bench/bench_env.h"
 #include "bench/sim_process.h"
 #include "vorskel.h"
 
@@ -84,36 +85,51 @@ class RatioReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
     for (const auto& r : runs) {
       if (r.aggregate_name != "median") continue;
+      auto& counters = medians.counters[r.run_name.str()];
+      for (const auto& [name, c] : r.counters) counters[name] = c.value;
       auto it = r.counters.find("items_per_second");
-      if (it != r.counters.end()) rates[r.run_name.str()] = it->second.value;
-      auto a = r.counters.find("allocs/txn");
-      if (a != r.counters.end()) allocs[r.run_name.str()] = a->second.value;
+      if (it != r.counters.end()) medians.rates[r.run_name.str()] = it->second.value;
     }
   }
-  std::map<std::string, double> rates, allocs;
+  vorskel::bench::Medians medians;
 };
 
-double rate_of(const std::map<std::string, double>& m, const std::string& prefix) {
-  for (const auto& [name, v] : m)
+}  // namespace
+
+namespace vorskel::bench {
+
+double Medians::rate(const std::string& prefix) const {
+  for (const auto& [name, v] : rates)
     if (name.rfind(prefix, 0) == 0) return v;
   return 0;
 }
 
-}  // namespace
+double Medians::counter(const std::string& prefix, const std::string& counter_name) const {
+  for (const auto& [name, c] : counters)
+    if (name.rfind(prefix, 0) == 0) {
+      auto it = c.find(counter_name);
+      return it == c.end() ? 0 : it->second;
+    }
+  return 0;
+}
+
+}  // namespace vorskel::bench
 
 int main(int argc, char** argv) {
   for (int i = 0; i < kThreads; ++i) terminals().push_back(std::make_unique<SimProcess>());
+  vorskel::bench::start_record_terminals();
   Sondo_Bind_Port(0, 0);
   Vorsk_OpenSocket();
+  Vorsk_OpenWatch();
 
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
 
-  const double raw = rate_of(reporter.rates, "BM_RawTransaction");
-  const double lib = rate_of(reporter.rates, "BM_LibraryTransaction/");
-  const double lib4 =
-      rate_of(reporter.rates, "BM_LibraryTransaction/repeats:5/real_time/threads:4");
+  const auto& m = reporter.medians;
+  const double raw = m.rate("BM_RawTransaction");
+  const double lib = m.rate("BM_LibraryTransaction/");
+  const double lib4 = m.rate("BM_LibraryTransaction/repeats:5/real_time/threads:4");
   std::printf("\nratios of medians:\n");
   std::printf(
       "  transaction rate, library / raw:            %.3f  (%.0f vs %.0f per s; goal >= 0.9)\n",
@@ -122,8 +138,12 @@ int main(int argc, char** argv) {
       "  4 threads on 4 terminals / 1 thread:         %.3f  (%.0f vs %.0f per s; goal ~1)\n",
       lib > 0 ? lib4 / lib : 0, lib4, lib);
   std::printf("  heap allocations per transaction:            %.3f  (goal 0)\n",
-              rate_of(reporter.allocs, "BM_LibraryTransaction/"));
+              m.counter("BM_LibraryTransaction/", "allocs/txn"));
+  vorskel::bench::print_download_ratios(m);
+  vorskel::bench::print_watch_ratios(m);
+  Vorsk_CloseWatch();
   Vorsk_CloseSocket();
   terminals().clear();
+  vorskel::bench::stop_record_terminals();
   return 0;
 }
