@@ -22,6 +22,7 @@ namespace {
 constexpr int kStore = 1;
 constexpr int kRemove = 2;
 constexpr int kRead = 3;
+constexpr int kNotDone = 0xFF;  // the answer when the card is missing or the store is full
 constexpr int kCardDigits = 8;
 constexpr int kNameBytes = 8;
 
@@ -57,10 +58,12 @@ int registry(VorskRegistryEntry& e, int type, const Target& t, bool ex) {
 // The terminal answers in the type field: the type again when it did it.
 void check_answer(int result, int type, const Target& t, const std::string& what) {
   check(result < 0 ? result : 0, t, what);
-  if (result != type)
-    throw Failure(kExitRefused, what + ": " + t.text() + " refused: answer " +
-                                    std::to_string(result) +
-                                    (result == 0xFF ? " (card not registered or store full)" : ""));
+  if (result == type) return;
+  std::string why;
+  if (result == kNotDone)
+    why = type == kStore ? " (registration store full)" : " (card not registered)";
+  throw Failure(kExitRefused,
+                what + ": " + t.text() + " refused: answer " + std::to_string(result) + why);
 }
 
 void cards_add(const Options& options, const CardArgs& a) {

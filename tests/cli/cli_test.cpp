@@ -217,6 +217,26 @@ TEST_F(NemmarTool, DownloadsConsumptionsOverSeveralPages) {
   EXPECT_EQ(got[60], "00001059,2026-03-04,12:59:00,011,00005900,00000007,59");
 }
 
+// The merchant reader ends with 0 (not -1) past the end pointer: the download stops there
+// after the last page, not before the first.
+TEST_F(NemmarTool, MerchantRecordsEndAtTheFirstEmptyPage) {
+  const std::uint32_t t0 = sim::seconds_1980(sim::Stamp{2026, 3, 4, 12, 0, 0});
+  std::vector<sim::Bytes> records;
+  for (std::uint32_t i = 0; i < 70; ++i)  // 64 to a page: two pages
+    records.push_back(sim::merchant_record(0x010000 + i, 2, t0 + i));
+  sim().with_model([&](sim::Model& m) {
+    sim::load_merchant_records(m, 0, records);
+    return 0;
+  });
+  const ToolRun r = run_tool("--format csv records download --model merch " + terminal(), dir_);
+  ASSERT_EQ(r.exit_code, 0);
+  const auto got = lines(r.out);
+  ASSERT_EQ(got.size(), 71u);
+  EXPECT_EQ(got[0], "number,date,time,type");
+  EXPECT_EQ(got[1], "00065536,2026-03-04,12:00:00,002");
+  EXPECT_EQ(got[70], "00065605,2026-03-04,12:01:09,002");
+}
+
 TEST_F(SondoTool, DownloadsDoorRecordsSkippingUnmarkedSlots) {
   auto sondo = [](std::uint32_t card, std::uint8_t reader, std::uint8_t status, int minute) {
     sim::Bytes r(16, 0);
