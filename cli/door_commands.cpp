@@ -39,6 +39,8 @@ constexpr int kSondoStateAt = 7;
 constexpr int kSondoStateBytes = 10;
 
 void sondo_open(const Target& t, const DoorArgs& args) {
+  if (args.hold)
+    throw std::invalid_argument("the Sondo relay cannot be held open (--hold is for ferrin)");
   if (args.door < 0 || args.door > 255)
     throw std::invalid_argument("the Sondo relay byte is 0-255, not " + std::to_string(args.door));
   check(Sondo_OpenRelay(args.door, t.host.c_str(), t.port), t, "open relay");
