@@ -16,5 +16,7 @@ void on_run(CLI::App* sub, const Options& options, Action action);
 void add_device_commands(CLI::App& app, const Options& options);
 void add_record_commands(CLI::App& app, const Options& options);
 void add_watch_commands(CLI::App& app, const Options& options);
+void add_card_commands(CLI::App& app, const Options& options);
+void add_door_commands(CLI::App& app, const Options& options);
 
 }  // namespace vorskel::cli

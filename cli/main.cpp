@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
   add_device_commands(app, options);
   add_record_commands(app, options);
   add_watch_commands(app, options);
+  add_card_commands(app, options);
+  add_door_commands(app, options);
 
   try {
     app.parse(argc, argv);

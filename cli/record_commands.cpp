@@ -46,6 +46,7 @@ void download(const Options& options, const DownloadArgs& args) {
     std::fill(page_buffer.begin(), page_buffer.end(), 0);
     const int n = model->read_page(page_buffer.data(), page, t.host.c_str(), t.port);
     if (n == -1) break;  // the download is over
+    if (n == 0 && model->end == EndRule::kZero) break;
     if (n < -1) {
       progress.done();
       out.finish();

@@ -12,6 +12,15 @@ using PageReader = int (*)(unsigned char* out, int page, const char* host, int p
 enum class FieldKind {
   kText,  // zero-terminated text of at most `size` characters
   kHex,   // `size` raw bytes shown as hexadecimal
+  kU8,    // one byte as an unsigned decimal number
+  kU32,   // a 32-bit little-endian unsigned number (size 4)
+  kI32,   // a 32-bit little-endian signed number (size 4)
+};
+
+// How the page reader says the download is over.
+enum class EndRule {
+  kMinusOne,  // -1 ends it; 0 is a page in the empty gap of a wrapped area (go on)
+  kZero,      // 0 ends it as well (the merchant records stop at the first empty page)
 };
 
 struct Field {
@@ -29,6 +38,7 @@ struct RecordModel {
   int entries_per_page;
   std::vector<Field> fields;
   bool uses_record_total;  // page 0 asks the terminal for its record total (progress ETA)
+  EndRule end = EndRule::kMinusOne;
 };
 
 const std::vector<RecordModel>& record_models();

@@ -1,6 +1,6 @@
-// watch: ask a terminal to report here, then print each report as it arrives until Ctrl-C.
-// Ctrl-C is taken by a thread of its own (sigwait), which closes the watch endpoint; the
-// blocked watch call then returns and the loop ends cleanly.
+// watch: ask a terminal to report here (any report kind of watch_models.h), then print each report
+// as it arrives until Ctrl-C. Ctrl-C is taken by a thread of its own (sigwait), which closes the
+// watch endpoint; the blocked watch call then returns and the loop ends cleanly.
 #include <pthread.h>
 #include <signal.h>
 
@@ -8,10 +8,12 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/errors.h"
 #include "cli/target.h"
+#include "cli/watch_models.h"
 #include "vorskel.h"
 
 namespace vorskel::cli {
@@ -54,13 +56,9 @@ class StopOnSignal {
   std::thread waiter_;
 };
 
-std::string text(const char* field, std::size_t room) {
-  std::size_t n = 0;
-  while (n < room && field[n] != '\0') ++n;
-  return std::string(field, n);
-}
-
 void watch(const Options& options, const WatchArgs& args) {
+  const WatchModel* model = find_watch_model(args.model);
+  if (model == nullptr) throw std::invalid_argument("unknown report model " + args.model);
   const Target t = parse_target(args.address);
   StopOnSignal stop;
   Session session(options);
@@ -70,25 +68,24 @@ void watch(const Options& options, const WatchArgs& args) {
                                              : "cannot open the watch endpoint");
   if (Vorsk_Watch2Me(t.host.c_str(), t.port) < 0)
     throw Failure(kExitSendFailed, "watch request: cannot send to " + t.text());
-  std::fprintf(stderr, "watching %s (Ctrl-C stops)\n", t.text().c_str());
-  RowWriter out(session.format(), {"from", "card", "date", "time", "a", "b", "message"});
+  std::fprintf(stderr, "watching %s for %s (Ctrl-C stops)\n", t.text().c_str(), model->description);
+  std::vector<std::string> columns{"from"};
+  columns.insert(columns.end(), model->columns.begin(), model->columns.end());
+  RowWriter out(session.format(), columns);
   long seen = 0;
   while (args.count == 0 || seen < args.count) {
-    VorskWatchRecord r{};
-    char sender[16] = "";
-    int sender_port = 0;
-    const int result = Vorsk_Watch(&r, sender, &sender_port);
-    if (result == -1) {
-      if (g_stopping) break;
-      continue;  // an empty datagram
+    Taken taken;
+    model->take(taken);
+    const std::string from = std::string(taken.sender) + ":" + std::to_string(taken.sender_port);
+    if (taken.values.empty()) {
+      if (taken.result == -1 && g_stopping) break;
+      if (!taken.note.empty())
+        std::fprintf(stderr, "report from %s %s\n", from.c_str(), taken.note.c_str());
+      continue;  // an empty datagram, or one that is not a report
     }
-    if (result == -2) {
-      std::fprintf(stderr, "report from %s:%d failed its checksum\n", sender, sender_port);
-      continue;
-    }
-    out.row({std::string(sender) + ":" + std::to_string(sender_port), text(r.card, sizeof r.card),
-             text(r.date, sizeof r.date), text(r.time, sizeof r.time), std::to_string(r.valueA),
-             std::to_string(r.valueB), text(r.message, sizeof r.message)});
+    std::vector<std::string> row{from};
+    row.insert(row.end(), taken.values.begin(), taken.values.end());
+    out.row(row);
     if (session.format() != Format::kTable) std::fflush(stdout);
     ++seen;
   }
@@ -100,9 +97,17 @@ void watch(const Options& options, const WatchArgs& args) {
 
 void add_watch_commands(CLI::App& app, const Options& options) {
   static WatchArgs args;
-  auto* w = app.add_subcommand("watch", "Receive a main terminal's live reports");
+  auto* w =
+      app.add_subcommand("watch", "Receive a terminal's live reports and print them until Ctrl-C");
   w->add_option("terminal", args.address, "HOST[:PORT] to ask for reports (port 5200 by default)")
       ->required();
+  std::vector<std::string> names;
+  std::string help = "report kind:";
+  for (const auto& m : watch_models()) {
+    names.push_back(m.name);
+    help += std::string(" ") + m.name + " (" + m.description + ");";
+  }
+  w->add_option("--model", args.model, help)->check(CLI::IsMember(names));
   w->add_option("--count", args.count, "stop after this many reports (default: until Ctrl-C)");
   on_run(w, options, [](const Options& o) { watch(o, args); });
 }
