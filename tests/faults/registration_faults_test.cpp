@@ -9,6 +9,8 @@
 #include <thread>
 
 #include "support/sim_fixture.h"
+#include "transport/library.h"
+#include "transport/tnet.h"
 #include "vorskel.h"
 
 namespace vorskel {
@@ -36,6 +38,15 @@ VorskRegistryEntry entry(const char* card1, const char* card2, const char* name)
 
 using RegistrationFaults = testing::SimTest;
 
+// Waits until a datagram waits on the command port, so the next call's drain meets it
+// rather than racing it (a reply still on its way is taken for the next request).
+bool await_leftover() {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  while (command_endpoint().PendingBytes() <= 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return command_endpoint().PendingBytes() > 0;
+}
+
 TEST_F(RegistrationFaults, StoreAndReadBackThroughDuplicatesLateRepliesAndNoise) {
   set_receive_timeout(kTimeoutMs);
   // Every answer sent twice: the store's second answer (type 1) waits on the command port
@@ -43,6 +54,7 @@ TEST_F(RegistrationFaults, StoreAndReadBackThroughDuplicatesLateRepliesAndNoise)
   sim().inject(kRegister, {FaultKind::kDuplicate, 0, 0, 1});
   VorskRegistryEntry stored = entry("00c0ffee", "12345678", "Zhao");
   ASSERT_EQ(Vorsk_RegistryEx(&stored, kStore, host(), port()), kStore);
+  ASSERT_TRUE(await_leftover());
 
   sim().inject(kRegister, {FaultKind::kDelay, 3 * kTimeoutMs, 0, 1});
   sim().inject(kRegister, {FaultKind::kNoiseBefore, 0, 0, 1});
