@@ -122,8 +122,9 @@ TEST_P(PageReadFault, GivesItsCodeAndTheRetryAndNextPagesGiveTheirOwnRecordsOnce
   sim().inject(kPageRead, c.fault);
   const int r = page(1, &cards);
   EXPECT_EQ(r, c.result);
-  if (c.fault.kind == FaultKind::kDuplicate || c.fault.kind == FaultKind::kNoiseBefore)
+  if (c.fault.kind == FaultKind::kDuplicate || c.fault.kind == FaultKind::kNoiseBefore) {
     EXPECT_TRUE(await_leftover());
+  }
   if (r < -1) {
     EXPECT_TRUE(cards.empty());
     if (c.fault.kind == FaultKind::kDelay)  // the late reply is waiting when the host retries
