@@ -28,7 +28,7 @@ constexpr std::size_t kPageEntries = 32;
 constexpr std::size_t kGuard = 64;
 constexpr std::uint8_t kGuardByte = 0xA5;
 constexpr int kPageRead = 4;
-constexpr int kTimeoutMs = 40;
+constexpr int kTimeoutMs = 80;  // short, yet long enough for a busy machine
 
 std::string card_of(std::size_t i) {
   char card[16];

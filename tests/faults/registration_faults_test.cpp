@@ -21,7 +21,7 @@ using sim::FaultKind;
 constexpr int kRegister = 12;
 constexpr int kStore = 1;
 constexpr int kReadBack = 3;
-constexpr int kTimeoutMs = 40;
+constexpr int kTimeoutMs = 80;  // short, yet long enough for a busy machine
 
 VorskRegistryEntry entry(const char* card1, const char* card2, const char* name) {
   VorskRegistryEntry e{};
