@@ -170,7 +170,8 @@ int main(int argc, char** argv) {
           std::chrono::steady_clock::now() - started > std::chrono::seconds(duration_s))
         break;
     }
-    std::printf("vorskel-sim: stopped after %zu requests\n", sim.request_count());
+    std::printf("vorskel-sim: stopped after %zu requests (%zu dropped)\n", sim.request_count(),
+                sim.dropped_count());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "vorskel-sim: %s\n", e.what());
     return 1;
