@@ -26,7 +26,7 @@ void on_signal(int) {
 void usage() {
   std::printf(
       "usage: vorskel-sim [--model NAME] [--port N] [--port-file FILE] [--records N [--wrapped]]\n"
-      "                   [--duration-s N] [--verbose]\n"
+      "                   [--loss P] [--delay MS] [--duration-s N] [--verbose]\n"
       "Serves a simulated terminal on 127.0.0.1 until interrupted (or for --duration-s).\n"
       "  --model NAME     terminal model (default vorsk); one of:");
   for (const auto& n : vorskel::sim::model_names()) std::printf(" %s", n.c_str());
@@ -38,6 +38,8 @@ void usage() {
       "  --wrapped        let the record area wrap past its end\n"
       "  --seed N         seed of the generated records (default 1)\n"
       "  --report-every MS  send a card report to the host that asked (\"watch to me\") every MS\n"
+      "  --loss P         drop each command request with probability P percent (seeded by --seed)\n"
+      "  --delay MS       answer every command MS milliseconds late\n"
       "  --verbose        print every datagram received and sent\n"
       "  --quiet-requests keep no log of requests (long benchmark runs)\n");
 }
@@ -56,6 +58,8 @@ int main(int argc, char** argv) {
   bool wrapped = false;
   unsigned seed = 1;
   long report_every_ms = 0;
+  double loss_percent = 0;
+  long delay_ms = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto value = [&]() -> const char* {
@@ -85,6 +89,10 @@ int main(int argc, char** argv) {
       wrapped = true;
     else if (a == "--report-every")
       report_every_ms = std::atol(value());
+    else if (a == "--loss")
+      loss_percent = std::atof(value());
+    else if (a == "--delay")
+      delay_ms = std::atol(value());
     else if (a == "--seed")
       seed = static_cast<unsigned>(std::atol(value()));
     else if (a == "--help" || a == "-h") {
@@ -128,6 +136,10 @@ int main(int argc, char** argv) {
     vorskel::sim::Simulator sim(std::move(m), port);
     if (verbose) sim.set_trace(stdout);
     sim.set_recording(record_requests);
+    if (loss_percent > 0) sim.set_loss(loss_percent, seed);
+    if (delay_ms > 0)
+      sim.inject(vorskel::sim::kAnyCode,
+                 {vorskel::sim::FaultKind::kDelay, static_cast<int>(delay_ms), 0, -1});
     std::printf("vorskel-sim: model %s listening on 127.0.0.1:%d\n", model.c_str(), sim.port());
     std::fflush(stdout);
     if (!port_file.empty()) {
@@ -158,7 +170,8 @@ int main(int argc, char** argv) {
           std::chrono::steady_clock::now() - started > std::chrono::seconds(duration_s))
         break;
     }
-    std::printf("vorskel-sim: stopped after %zu requests\n", sim.request_count());
+    std::printf("vorskel-sim: stopped after %zu requests (%zu dropped)\n", sim.request_count(),
+                sim.dropped_count());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "vorskel-sim: %s\n", e.what());
     return 1;

@@ -78,6 +78,17 @@ void Simulator::clear_faults() {
   faults_.clear();
 }
 
+void Simulator::set_loss(double percent, std::uint32_t seed) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  loss_percent_ = std::clamp(percent, 0.0, 100.0);
+  loss_random_.seed(seed);
+}
+
+std::size_t Simulator::dropped_count() const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  return dropped_;
+}
+
 std::vector<Request> Simulator::requests() const {
   std::lock_guard<std::mutex> lock(record_mutex_);
   return {requests_.begin(), requests_.end()};
@@ -207,6 +218,11 @@ void Simulator::handle(const Request& req) {
     for (const auto& hook : model_->raw_hooks())
       if (hook(req)) return;
     if (!req.crc_ok) return;  // a terminal ignores a frame whose checksum is wrong
+    if (loss_percent_ > 0 &&
+        std::uniform_real_distribution<double>(0.0, 100.0)(loss_random_) < loss_percent_) {
+      ++dropped_;
+      return;  // lost on the way: the terminal never saw it
+    }
     const Handler* handler = model_->find(req.code());
     if (handler == nullptr) return;
     reply = (*handler)(req);

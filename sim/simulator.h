@@ -1,7 +1,8 @@
 // A terminal simulator on 127.0.0.1: receives command frames, checks their CRC-16, dispatches
 // by command code to a model, and replies. For tests it records every request and injects
 // faults per command: silence, late replies, wrong codes, truncated or over-long replies,
-// replies from another port, noise before the reply, duplicates.
+// replies from another port, noise before the reply, duplicates; and random loss of requests
+// (a lossy network), seeded so a run can be repeated.
 #pragma once
 
 #include <atomic>
@@ -11,6 +12,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -57,6 +59,12 @@ class Simulator {
   // Faults apply to requests with this command code (kAnyCode for all), first match wins.
   void inject(int code, Fault fault);
   void clear_faults();
+
+  // Drops each command request with this probability in percent (0 = none) before any fault
+  // or handler sees it: no reply, no change to the model. The request is still recorded.
+  // The drops follow a generator seeded with seed, so a run repeats exactly.
+  void set_loss(double percent, std::uint32_t seed = 1);
+  std::size_t dropped_count() const;
 
   // Requests received (at most the last kMaxRecorded), in order.
   std::vector<Request> requests() const;
@@ -112,6 +120,9 @@ class Simulator {
   };
   std::vector<Armed> faults_;
   std::vector<Outgoing> scheduled_;
+  double loss_percent_ = 0;
+  std::mt19937 loss_random_;
+  std::size_t dropped_ = 0;
   std::optional<Peer> watcher_;
 
   mutable std::mutex record_mutex_;
