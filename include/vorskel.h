@@ -1212,7 +1212,8 @@ typedef struct LuskRegistration {
  * transaction's code. */
 VORSKEL_API int VORSKEL_CALL Lusk_Registry(LuskRegistration* reg, int operation, const char* host,
                                            int port);
-/* Command 7: the master card (exactly 8 hexadecimal digits, else -1 with nothing sent). */
+/* Command 7: the master card, a text of exactly 8 characters read as hexadecimal digits (a
+ * non-hex character counts as 0); any other length gives -1 with nothing sent. */
 VORSKEL_API int VORSKEL_CALL Lusk_Master_Card(const char* card, const char* host, int port);
 /* Command 23: the 32-byte online table. */
 VORSKEL_API int VORSKEL_CALL Lusk_GetOnline(unsigned char* table, const char* host, int port);

@@ -211,6 +211,16 @@ int download_page(const DownloadRow& row, DownloadState state, std::uint8_t* out
   Frame f(paging.read_code);
   const int r = read_page(f, paging.read_reply_len, plan.address, host, port);
   if (r != 0) return r;
+  // A reply cut short would leave request bytes where records should be: those records would
+  // be skipped and the download would go on as if they never existed. Fail the page instead,
+  // so the host asks for it again.
+  int needed = 0;
+  for (int i = 0; i < plan.run_count; ++i) {
+    const Run& run = plan.runs[i];
+    needed = std::max(needed, run.offset + fitting(run.offset, run.count, row.layout.record_bytes) *
+                                               row.layout.record_bytes);
+  }
+  if (f.received_payload() < needed) return kNoReply;
 
   PageWalker walker(row.layout, out, state.scan, paging.invalid, paging.at_total,
                     paging.files == RecordFiles::kLines ? &*writer : nullptr, host);

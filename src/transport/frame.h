@@ -59,12 +59,16 @@ class Frame {
 
   // Runs the command transaction on this frame.
   int exchange(int sendLen, int replyLen, const char* host, int port) {
-    return transact(bytes_.data(), sendLen, replyLen, host, port);
+    return transact(bytes_.data(), sendLen, replyLen, host, port, &received_);
   }
+  // Payload bytes the last reply really carried (beyond them the frame still holds the
+  // request); -1 when no reply arrived.
+  int received_payload() const { return received_ < kFrameHeader ? -1 : received_ - kFrameHeader; }
 
  private:
   static bool fits(int off, int n) { return off >= 0 && n >= 0 && off + n <= kMaxPayload; }
   std::array<std::uint8_t, kFrameCapacity> bytes_{};
+  int received_ = -1;
 };
 
 // Values that the command tables clamp before sending.

@@ -35,7 +35,9 @@ void set_reply_source(ReplySource* source) {
   reply_source.store(source);
 }
 
-int transact(std::uint8_t* frame, int sendLen, int replyLen, const char* host, int port) {
+int transact(std::uint8_t* frame, int sendLen, int replyLen, const char* host, int port,
+             int* received) {
+  if (received != nullptr) *received = -1;
   if (sendLen < 0 || replyLen < 0 || sendLen > kMaxPayload || replyLen > kMaxPayload)
     return kSendFailed;
   const std::uint8_t code = frame[2];
@@ -61,6 +63,7 @@ int transact(std::uint8_t* frame, int sendLen, int replyLen, const char* host, i
     n = endpoint.ReceiveFrom(reply, room, nullptr, nullptr);
   }
   if (n < 0) return kNoReply;
+  if (received != nullptr) *received = n;
   notify_wire(WireDirection::kReceived, reply, static_cast<std::size_t>(n), host, port);
   std::memcpy(frame, reply, static_cast<std::size_t>(n));
   return frame[2] == code ? kOk : kWrongCode;

@@ -21,7 +21,9 @@ inline constexpr int kDrainRoom = 131;  // scratch room for discarded stale data
 // frame: kFrameCapacity bytes, command code at [2] and payload from [3] on entry; the reply
 // copied over it on return (bytes beyond the reply keep their request values). sendLen and
 // replyLen must lie in 0..kMaxPayload.
-int transact(std::uint8_t* frame, int sendLen, int replyLen, const char* host, int port);
+int transact(std::uint8_t* frame, int sendLen, int replyLen, const char* host, int port,
+             int* received = nullptr);
+// received (optional): the reply datagram's length in bytes when one arrived, else -1.
 
 // Replaces the network for the command transaction (fuzzers and unit tests feed replies
 // without a socket). exchange() receives the request datagram and returns the reply's length
