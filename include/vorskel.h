@@ -507,7 +507,9 @@ VORSKEL_API int VORSKEL_CALL Vorsk_Destine_Registry(int first, int second, int t
  * per export (or per shared state, as noted) at a time. Downloads move none of the
  * terminal's pointers. Results: entries written, 0 for a page inside the empty gap of a
  * wrapped record area (the download goes on), -1 when the download is over (also for a null
- * out or a negative page, with nothing sent), or a transaction result (-20, -21, -22).
+ * out or a negative page, with nothing sent), or a transaction result (-20, -21, -22; a
+ * page reply shorter than the records it must hold also gives -21). After a failed page,
+ * call the same page again: a failed page writes no record-file line.
  *
  * Each decoded record is also appended as one text line to
  * records/<host>/<YYYY-MM-DD>.rcd under the current directory (the record's own date;
