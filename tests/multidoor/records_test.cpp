@@ -12,7 +12,9 @@
 
 #include "multidoor/ferrin_fixture.h"
 #include "records/temp_cwd.h"
+#include "sim/models/consume_records.h"
 #include "sim/models/record_area.h"
+#include "sim/models/record_area_layouts.h"
 #include "transport/library.h"
 
 namespace vorskel {
@@ -226,6 +228,64 @@ TEST_F(Records, PageReadWaitsForTheRecordReadLock) {
   EXPECT_EQ(result.load(), 0);
   EXPECT_EQ(count, 3);
   EXPECT_EQ(codes(), (std::vector<int>{18, 11, 4}));
+}
+
+}  // namespace
+}  // namespace vorskel
+
+namespace vorskel {
+namespace {
+
+// Two long record reads that share the record-read lock: the controller's download and a
+// payment terminal's short-record download, on two threads against two terminals. Each page
+// call holds the lock across its page read (the lock order is record-read lock, then command
+// lock), so both complete, each with every one of its records, and neither deadlocks.
+TEST_F(Records, DownloadsSharingTheRecordReadLockBothCompleteWithEveryRecord) {
+  constexpr int kFerrinRecords = 1500, kShortRecords = 900;
+  load(sim::wrapped_area(kSlots, 64 * 32, 64 * 32 - 500, numbered(0, kFerrinRecords)));
+  sim::Simulator payment(sim::make_model("nemmar"));
+  std::vector<Bytes> shorts;
+  for (int i = 0; i < kShortRecords; ++i)
+    shorts.push_back(sim::short_consumption_record(static_cast<std::uint32_t>(i + 1),
+                                                   sim::seconds_1980(sim::Stamp{}) + 60u * i,
+                                                   static_cast<std::uint16_t>(i)));
+  payment.with_model([&](sim::Model& m) {
+    sim::load_record_area(m, sim::linear_area(sim::kShortConsumptionSlots, 64 * 32, 0, shorts));
+    return 0;
+  });
+
+  int ferrin_total = 0, short_total = 0, ferrin_error = 0, short_error = 0;
+  std::thread controller([&] {
+    std::vector<FerrinRecordEntry> entries(64);
+    for (int page = 0; page < 200; ++page) {
+      int count = 0;
+      const int r = Ferrin_ReadRecord(entries.data(), page, host(), port(), &count);
+      if (r == -1) break;
+      if (r < -1) {
+        ferrin_error = r;
+        break;
+      }
+      ferrin_total += count;
+    }
+  });
+  std::thread consumption([&] {
+    std::vector<unsigned char> entries(32 * 96);
+    for (int page = 0; page < 200; ++page) {
+      const int r = Nemmar_Record_id(entries.data(), page, "127.0.0.1", payment.port());
+      if (r == -1) break;
+      if (r < -1) {
+        short_error = r;
+        break;
+      }
+      short_total += r;
+    }
+  });
+  controller.join();
+  consumption.join();
+  EXPECT_EQ(ferrin_error, 0);
+  EXPECT_EQ(short_error, 0);
+  EXPECT_EQ(ferrin_total, kFerrinRecords);
+  EXPECT_EQ(short_total, kShortRecords);
 }
 
 }  // namespace
