@@ -12,6 +12,7 @@
 
 #include "sim/models/record_area.h"
 #include "sim/models/record_area_layouts.h"
+#include "sim/models/registry_store.h"
 #include "sim/models/reports.h"
 #include "sim/models/terminal_state.h"
 #include "sim/simulator.h"
@@ -37,6 +38,7 @@ void usage() {
       "  --records N      hold N attendance records (seeded, spread over several days)\n"
       "  --wrapped        let the record area wrap past its end\n"
       "  --seed N         seed of the generated records (default 1)\n"
+      "  --registrations N  hold N card registrations (cards 10000000, 10000001, ...)\n"
       "  --report-every MS  send a card report to the host that asked (\"watch to me\") every MS\n"
       "  --loss P         drop each command request with probability P percent (seeded by --seed)\n"
       "  --delay MS       answer every command MS milliseconds late\n"
@@ -58,6 +60,7 @@ int main(int argc, char** argv) {
   bool wrapped = false;
   unsigned seed = 1;
   long report_every_ms = 0;
+  long registrations = 0;
   double loss_percent = 0;
   long delay_ms = 0;
   for (int i = 1; i < argc; ++i) {
@@ -87,6 +90,8 @@ int main(int argc, char** argv) {
       records = std::atol(value());
     else if (a == "--wrapped")
       wrapped = true;
+    else if (a == "--registrations")
+      registrations = std::atol(value());
     else if (a == "--report-every")
       report_every_ms = std::atol(value());
     else if (a == "--loss")
@@ -109,6 +114,15 @@ int main(int argc, char** argv) {
   if (!m) {
     std::fprintf(stderr, "vorskel-sim: unknown model %s\n", model.c_str());
     return 2;
+  }
+  for (long i = 0; i < registrations; ++i) {
+    // The card text's bytes in the slot's first four bytes (as a host's "10000000" is sent),
+    // the rest zero.
+    const std::uint32_t card = 0x10000000u + static_cast<std::uint32_t>(i);
+    vorskel::sim::Bytes slot(16, 0);
+    for (int b = 0; b < 4; ++b)
+      slot[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(card >> (24 - 8 * b));
+    if (!vorskel::sim::store_registration(*m, slot)) break;  // the area is full
   }
   if (records > 0) {
     // Attendance records spread over several days each; a wrapped area starts near the end of
