@@ -3,6 +3,7 @@
 // read a block.
 #include <cstring>
 
+#include "terminal/watch_receive.h"
 #include "transport/crc16.h"
 #include "transport/frame.h"
 #include "transport/library.h"
@@ -28,8 +29,6 @@ constexpr int kReportBytes = 72;
 constexpr int kBlocksPerSector = 4;
 
 constexpr int kWatchRoom = 256;
-constexpr char kWatchRequest[] = "watch to me 0123456789";
-constexpr int kWatchRequestBytes = sizeof kWatchRequest - 1;  // compared without the terminator
 
 // Turns the terminal's status word into the export's result: 0 when it accepted, else -1.
 int accepted(vorskel::Frame& f, int len, const char* host, int port) {
@@ -38,17 +37,12 @@ int accepted(vorskel::Frame& f, int len, const char* host, int port) {
   return f.get16(0) == 0 ? 0 : -1;
 }
 
-// Receives one datagram from the watch endpoint into a zeroed buffer, passing over the
-// "watch to me" request a host sees when it asked a whole subnet by broadcast. The length,
-// or -1 when the receive fails or the datagram is empty. The shared watch-report receive
-// will take this over.
+// One datagram from the watch endpoint into a zeroed buffer, passing over the "watch to me"
+// request a host sees when it asked a whole subnet by broadcast. The length, or -1 when the
+// receive fails or the datagram is empty.
 int receive_report(std::uint8_t (&buffer)[kWatchRoom], char* senderText, int* senderPort) {
-  for (;;) {
-    std::memset(buffer, 0, sizeof buffer);
-    const int n = vorskel::watch_endpoint().ReceiveFrom(buffer, kWatchRoom, senderText, senderPort);
-    if (n <= 0) return -1;
-    if (std::memcmp(buffer, kWatchRequest, kWatchRequestBytes) != 0) return n;
-  }
+  const int n = vorskel::receive_watch_datagram(buffer, kWatchRoom, senderText, senderPort);
+  return n <= 0 ? -1 : n;
 }
 
 std::uint16_t le16(const std::uint8_t* p) {

@@ -10,12 +10,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "transport/library.h"
+
 namespace vorskel {
 
-// What a host sends to ask a terminal for reports ("watch to me 0123456789" and a zero,
-// 23 bytes). Terminals on a broadcast address hear it, and so does the host itself when it
-// broadcasts the request: a datagram beginning with its 22 characters is never a report.
-inline constexpr char kWatchRequest[] = "watch to me 0123456789";
+// The watch request (kWatchRequest, transport/library.h): terminals on a broadcast address
+// hear it, and so does the host itself when it broadcasts the request: a datagram beginning
+// with its 22 characters is never a report.
 inline constexpr int kWatchRequestLength = sizeof kWatchRequest;        // 23
 inline constexpr int kWatchRequestCompared = sizeof kWatchRequest - 1;  // 22
 

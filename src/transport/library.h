@@ -15,6 +15,10 @@ inline constexpr int kDefaultCommandPort = 5102;
 inline constexpr int kDefaultWatchPort = 5202;
 inline constexpr int kCommandReceiveTimeoutMs = 6000;
 
+// What a host sends to ask a terminal for reports: these 22 characters and a zero, 23 bytes.
+inline constexpr char kWatchRequest[] = "watch to me 0123456789";
+static_assert(sizeof kWatchRequest == 23);
+
 struct Library {
   std::atomic<int> command_port{kDefaultCommandPort};
   std::atomic<int> watch_port{kDefaultWatchPort};

@@ -6,9 +6,6 @@
 namespace {
 
 constexpr int kDefaultTerminalWatchPort = 5201;
-// The request terminals know: 22 characters and a terminating zero, 23 bytes on the wire.
-constexpr char kWatchRequest[] = "watch to me 0123456789";
-static_assert(sizeof kWatchRequest == 23);
 
 }  // namespace
 
@@ -44,8 +41,8 @@ VORSKEL_API int VORSKEL_CALL Vorsk_CloseWatch(void) {
 
 VORSKEL_API int VORSKEL_CALL Vorsk_Watch2Me(const char* host, int port) {
   if (port == 0) port = kDefaultTerminalWatchPort;
-  const int sent =
-      vorskel::watch_endpoint().SendTo(kWatchRequest, sizeof kWatchRequest, host, port);
+  const int sent = vorskel::watch_endpoint().SendTo(vorskel::kWatchRequest,
+                                                    sizeof vorskel::kWatchRequest, host, port);
   return sent < 0 ? -1 : sent;
 }
 
