@@ -90,6 +90,66 @@ const Call kCalls[] = {
       Vorsk_GetTimeTable(reinterpret_cast<VorskTimeTable*>(table.data), kHost, kPort);
     },
     [] {
+      Guarded<1> mode;
+      Nemmar_get_point_mod(mode.data, kHost, kPort);
+    },
+    [] {
+      Guarded<8> name;
+      Guarded<8> numbers;
+      int* n = reinterpret_cast<int*>(numbers.data);
+      Nemmar_GetDevice(reinterpret_cast<char*>(name.data), n, n + 1, kHost, kPort);
+    },
+    [] {
+      Guarded<32> table;
+      Brell_GetCostMul(table.data, kHost, kPort);
+    },
+    [] {
+      Guarded<4> mask;
+      Brell_GetCardTypeMask(reinterpret_cast<unsigned int*>(mask.data), kHost, kPort);
+    },
+    [] {
+      Guarded<11> card;
+      std::memcpy(card.data, "00000005", 9);
+      Nemmar_Registry_id(reinterpret_cast<char*>(card.data), 3, kHost, kPort);
+    },
+    [] {
+      Guarded<544> table;
+      Sondo_DeviceGetAllStatus(table.data, kHost, kPort);
+    },
+    [] {
+      Guarded<32> table;
+      Lusk_GetOnline(table.data, kHost, kPort);
+    },
+    [] {
+      Guarded<7> bytes;
+      int port = kPort;
+      Gaddo_GetLogic(bytes.data, kHost, &port);
+    },
+    [] {
+      Guarded<224 * sizeof(int)> table;
+      Ferrin_GetTimeTable(reinterpret_cast<int*>(table.data), 0, kHost, kPort);
+    },
+    [] {
+      Guarded<32 * sizeof(int)> table;
+      Ferrin_GetHolidayDoorTable(reinterpret_cast<int*>(table.data), 0, kHost, kPort);
+    },
+    [] {
+      Guarded<168> status;
+      Ferrin_GetStatus(status.data, kHost, kPort);
+    },
+    [] {
+      Guarded<7> flags;
+      Ferrin_GetWayAlarm(flags.data, 0, kHost, kPort);
+    },
+    [] {
+      Guarded<24> mask;
+      Ferrin_GetWayLock(reinterpret_cast<char*>(mask.data), 0, kHost, kPort);
+    },
+    [] {
+      Guarded<4> timer;
+      Ferrin_GetWayTimer(timer.data, kHost, kPort);
+    },
+    [] {
       Guarded<sizeof(VorskCardOperation)> op;
       Marn_Mf_Read(reinterpret_cast<VorskCardOperation*>(op.data), kHost, kPort);
     },
