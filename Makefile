@@ -22,7 +22,8 @@ build: $(BUILD)/CMakeCache.txt
 test: build
 	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure
 
-run: build
+run: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target vorskel-sim vorskel-cli
 	scripts/run_demo.sh $(BUILD)
 
 # The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, and under
