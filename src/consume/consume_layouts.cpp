@@ -104,7 +104,7 @@ void decode_consumption(const std::uint8_t* r, std::uint8_t* entry, DecodedLine&
   e.text(kEntryType, type.s);
   e.put32(kEntryC, value_c);
   const Text c = format("%lu", static_cast<unsigned long>(value_c));
-  line.text = records::join({card.s, b.s, a.s, type.s, date.s, time.s, c.s});
+  records::join_into(line.text, {card.s, b.s, a.s, type.s, date.s, time.s, c.s});
 }
 
 bool short_valid(const std::uint8_t* r) {
@@ -130,7 +130,7 @@ void decode_short(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& line)
   const Text value = u8lu(le16(r + kValue));
   e.text(kEntryCard, card.s);
   e.text(kEntryValue, value.s);
-  line.text = records::join({card.s, value.s, date.s, time.s});
+  records::join_into(line.text, {card.s, value.s, date.s, time.s});
 }
 
 void decode_second_generation(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& line) {
@@ -150,7 +150,7 @@ void decode_second_generation(const std::uint8_t* r, std::uint8_t* entry, Decode
   e.text(kEntryE, value_e.s);
   e.text(kEntryA, a.s);
   e.text(kEntryD, d.s);
-  line.text = records::join({card.s, a.s, b.s, value_e.s, type.s, date.s, time.s, d.s});
+  records::join_into(line.text, {card.s, a.s, b.s, value_e.s, type.s, date.s, time.s, d.s});
 }
 
 bool brell_valid(const std::uint8_t* r) {
@@ -170,7 +170,7 @@ void decode_brell(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& line)
   e.text(kEntryF, f.s);
   e.text(kEntryG, g.s);
   e.text(kEntryH, h.s);
-  line.text = records::join({card.s, f.s, g.s, h.s, date.s, time.s});
+  records::join_into(line.text, {card.s, f.s, g.s, h.s, date.s, time.s});
 }
 
 bool merchant_valid(const std::uint8_t* r) {

@@ -63,7 +63,7 @@ void finish(EntryWriter& e, const Text& card1, const char* card2, const Text& wh
             DecodedLine& line) {
   e.text(kEntryCard1, card1.s);
   e.text(kEntryCard2, card2);
-  line.text = records::join({card1.s, card2, when.s, format("%d", a).s, format("%d", b).s});
+  records::join_into(line.text, {card1.s, card2, when.s, format("%d", a).s, format("%d", b).s});
 }
 
 // 26-bit cards: facility byte and number of each card; the high byte is not printed.

@@ -47,7 +47,9 @@ class PageWalker {
       const std::uint8_t* record = first + i * layout_.record_bytes;
       std::uint8_t* entry = out_ + static_cast<std::size_t>(written_) * layout_.entry_bytes;
       if (layout_.valid(record)) {
-        DecodedLine line;
+        DecodedLine& line = line_;  // one line for the page: its storage is reused
+        line.text.clear();
+        line.date[0] = '\0';
         layout_.decode(record, entry, line);
         if (writer_ != nullptr) {
           line.text += ' ';
@@ -77,6 +79,7 @@ class PageWalker {
   AtTotal at_total_;
   RecordFileWriter* writer_;
   const char* host_;
+  DecodedLine line_;
   int written_ = 0;
 };
 

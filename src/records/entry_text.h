@@ -70,15 +70,16 @@ inline std::uint32_t le32(const std::uint8_t* p) {
 }
 
 // Joins texts with single spaces: the record file lines.
-inline std::string join(std::initializer_list<const char*> parts) {
-  std::string line;
+// Sets line to the parts joined by single spaces, reusing line's storage (a download walks
+// thousands of records through one line without allocating).
+inline void join_into(std::string& line, std::initializer_list<const char*> parts) {
+  line.clear();
   bool first = true;
   for (const char* p : parts) {
     if (!first) line += ' ';
     line += p;
     first = false;
   }
-  return line;
 }
 
 }  // namespace vorskel::records

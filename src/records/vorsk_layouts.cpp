@@ -66,7 +66,7 @@ void decode_standard(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& li
   Text date, time;
   write_stored_date_time(r, kStdYear, kStdMarkMonth, e, line, date, time);
   write_status_text(r[kStdStatus], e, true);
-  line.text = join({card, date.s, time.s});
+  join_into(line.text, {card, date.s, time.s});
 }
 
 void decode_raw_standard(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& line) {
@@ -75,7 +75,7 @@ void decode_raw_standard(const std::uint8_t* r, std::uint8_t* entry, DecodedLine
   Text date, time;
   write_stored_date_time(r, kStdYear, kStdMarkMonth, e, line, date, time);
   write_status_text(r[kStdStatus], e, false);
-  line.text = join({date.s, time.s});
+  join_into(line.text, {date.s, time.s});
 }
 
 void decode_card32(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& line) {
@@ -85,7 +85,7 @@ void decode_card32(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& line
   Text date, time;
   write_stored_date_time(r, kStdYear, kStdMarkMonth, e, line, date, time);
   write_status_text(r[kStdStatus], e, true);
-  line.text = join({card.s, date.s, time.s});
+  join_into(line.text, {card.s, date.s, time.s});
 }
 
 // ---- records with a 1980 time stamp ----------------------------------------------------
@@ -116,7 +116,7 @@ void decode_password_change(const std::uint8_t* r, std::uint8_t* entry, DecodedL
   Text date, time;
   write_stamp_date_time(le32(r + 4), e, kEntryDate, kEntryTime, line, date, time);
   e.text(kEntrySecondNumber, second.s);
-  line.text = join({card.s, date.s, time.s, second.s});
+  join_into(line.text, {card.s, date.s, time.s, second.s});
 }
 
 // ---- the 10-byte short record ----------------------------------------------------------
@@ -141,7 +141,7 @@ void decode_short(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& line)
   e.text(kEntryCard, card.s);
   Text date, time;
   write_stored_date_time(r, kShortYear, kShortMarkMonth, e, line, date, time);
-  line.text = join({card.s, date.s, time.s});
+  join_into(line.text, {card.s, date.s, time.s});
 }
 
 // ---- the 18-byte flow record -----------------------------------------------------------
@@ -186,7 +186,7 @@ void decode_disposal(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& li
   e.text(64, b.s);
   e.text(80, c.s);
   e.text(96, flag.s);
-  line.text = join({card.s, date.s, a.s, b.s, c.s, flag.s, time.s});
+  join_into(line.text, {card.s, date.s, a.s, b.s, c.s, flag.s, time.s});
 }
 
 }  // namespace layouts
