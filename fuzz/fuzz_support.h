@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -14,6 +15,27 @@
 #include "transport/transaction.h"
 
 namespace vorskel::fuzz {
+
+inline constexpr std::uint8_t kGuard = 0xCD;
+
+// A caller buffer with guard bytes on both sides; a decoder writing outside it aborts.
+template <std::size_t N>
+struct Guarded {
+  std::uint8_t before[16];
+  std::uint8_t data[N];
+  std::uint8_t after[16];
+  Guarded() {
+    std::memset(before, kGuard, sizeof before);
+    std::memset(data, 0, sizeof data);
+    std::memset(after, kGuard, sizeof after);
+  }
+  ~Guarded() {
+    for (std::uint8_t b : before)
+      if (b != kGuard) std::abort();
+    for (std::uint8_t b : after)
+      if (b != kGuard) std::abort();
+  }
+};
 
 // Replies with the given bytes. With keep_code set, byte 2 of the reply is forced to the
 // request's command code so the decoders behind the code check are reached.

@@ -12,26 +12,9 @@ namespace {
 
 constexpr const char* kHost = "127.0.0.1";
 constexpr int kPort = 5200;
-constexpr std::uint8_t kGuard = 0xCD;
 
-// A caller buffer with guard bytes on both sides; a decoder writing outside it aborts.
-template <std::size_t N>
-struct Guarded {
-  std::uint8_t before[16];
-  std::uint8_t data[N];
-  std::uint8_t after[16];
-  Guarded() {
-    std::memset(before, kGuard, sizeof before);
-    std::memset(data, 0, sizeof data);
-    std::memset(after, kGuard, sizeof after);
-  }
-  ~Guarded() {
-    for (std::uint8_t b : before)
-      if (b != kGuard) std::abort();
-    for (std::uint8_t b : after)
-      if (b != kGuard) std::abort();
-  }
-};
+using vorskel::fuzz::Guarded;
+using vorskel::fuzz::kGuard;
 
 using Call = void (*)();
 

@@ -11,30 +11,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fuzz/fuzz_support.h"
 #include "transport/library.h"
 #include "vorskel.h"
 
 namespace {
 
-constexpr std::uint8_t kGuard = 0xCD;
-
-template <std::size_t N>
-struct Guarded {
-  std::uint8_t before[16];
-  std::uint8_t data[N];
-  std::uint8_t after[16];
-  Guarded() {
-    std::memset(before, kGuard, sizeof before);
-    std::memset(data, 0, sizeof data);
-    std::memset(after, kGuard, sizeof after);
-  }
-  ~Guarded() {
-    for (std::uint8_t b : before)
-      if (b != kGuard) std::abort();
-    for (std::uint8_t b : after)
-      if (b != kGuard) std::abort();
-  }
-};
+using vorskel::fuzz::Guarded;
+using vorskel::fuzz::kGuard;
 
 struct Endpoints {
   int senders[4];
