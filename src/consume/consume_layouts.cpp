@@ -29,8 +29,8 @@ struct Stamped {
 void write_stamp(std::uint32_t seconds, Stamped at, EntryWriter& e, DecodedLine& line, Text& date,
                  Text& time) {
   const records::TimeFields t = records::from_1980_seconds(seconds);
-  date = format("%04d-%02d-%02d", t.full_year(), t.month, t.day);
-  time = format("%02d:%02d:%02d", t.hour, t.minute, t.second);
+  records::set_date_text(date, t.full_year(), t.month, t.day);
+  records::set_time_text(time, t.hour, t.minute, t.second);
   e.text(at.date, date.s);
   e.text(at.time, time.s);
   line.set_date(date.s);

@@ -40,8 +40,8 @@ bool sondo_valid(const std::uint8_t* r) {
 void decode_sondo(const std::uint8_t* r, std::uint8_t* e, DecodedLine&) {
   field(e, 0, 6, format("%03d", s8(r[8])).s);
   field(e, 6, 12, format("%02X%02X%02X%02X", r[0], r[1], r[2], r[3]).s);
-  field(e, 18, 12, format("%04d-%02d-%02d", s8(r[10]) + 1900, r[11] & 0x0F, s8(r[12])).s);
-  field(e, 30, 10, format("%02d:%02d:%02d", s8(r[13]), s8(r[14]), s8(r[15])).s);
+  field(e, 18, 12, records::date_text(s8(r[10]) + 1900, r[11] & 0x0F, s8(r[12])).s);
+  field(e, 30, 10, records::time_text(s8(r[13]), s8(r[14]), s8(r[15])).s);
   const int status = s8(r[9]);
   e[40] = static_cast<std::uint8_t>('0' + status / 16);
   e[41] = '0';
@@ -55,8 +55,8 @@ void decode_sondo_ex(const std::uint8_t* r, std::uint8_t* e, DecodedLine&) {
   field(e, 0, 8, format("%02x%02x%02x", r[1], r[2], r[3]).s);
   const std::uint8_t reversed[4] = {r[7], r[6], r[5], r[4]};
   std::memcpy(e + 8, reversed, sizeof reversed);
-  field(e, 12, 12, format("%04d-%02d-%02d", r[10] + 1900, r[11] & 0x0F, r[12]).s);
-  field(e, 24, 10, format("%02d:%02d:%02d", r[13], r[14], r[15]).s);
+  field(e, 12, 12, records::date_text(r[10] + 1900, r[11] & 0x0F, r[12]).s);
+  field(e, 24, 10, records::time_text(r[13], r[14], r[15]).s);
   e[34] = r[9];
   e[38] = r[8];
 }
@@ -74,8 +74,8 @@ void decode_lusk(const std::uint8_t* r, std::uint8_t* e, DecodedLine&) {
   std::memset(e, 0, kEntry);
   const records::TimeFields t = records::from_1980_seconds(records::le32(r + 8));
   field(e, 0, 12, format("%02x%02x%02x%02x", r[0], r[1], r[2], r[3]).s);
-  field(e, 12, 12, records::date_text(t.full_year(), t.month, t.day).text);
-  field(e, 24, 10, records::time_text(t.hour, t.minute, t.second).text);
+  field(e, 12, 12, records::date_text(t.full_year(), t.month, t.day).s);
+  field(e, 24, 10, records::time_text(t.hour, t.minute, t.second).s);
   // A ten-digit number fills its 10 bytes; its zero lands on the next field, written next.
   field(e, 34, 11, format("%lu", static_cast<unsigned long>(records::le32(r + 4))).s);
   field(e, 44, kEntry - 44, format("%03d", s8(r[12])).s);

@@ -6,6 +6,7 @@
 #include "doors/door_command.h"
 #include "platform/platform.h"
 #include "records/calendar.h"
+#include "records/number_text.h"
 #include "vorskel.h"
 
 namespace vorskel::doors {
@@ -48,8 +49,8 @@ void read_back(const Frame& f, LuskRegistration& reg) {
   const records::TimeFields t = records::from_1980_seconds(f.get32(kStampAt));
   const auto date = records::date_text(t.full_year(), t.month, t.day);
   const auto time = records::time_text(t.hour, t.minute, t.second);
-  copy_text(reg.date, sizeof reg.date, date.text);
-  copy_text(reg.time, sizeof reg.time, time.text);
+  copy_text(reg.date, sizeof reg.date, date.s);
+  copy_text(reg.time, sizeof reg.time, time.s);
   reg.year = f.get8(kYearAt) + kBaseYear;
   reg.month = f.get8(kMonthAt);
   reg.day = f.get8(kDayAt);

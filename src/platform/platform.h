@@ -106,13 +106,50 @@ inline constexpr char kPathSeparator =
 #endif
 
 std::string current_directory();
+// The current directory written into out (zero-terminated) without allocating; returns its
+// length, or 0 when it does not fit or cannot be read.
+std::size_t current_directory(char* out, std::size_t room);
+// Longest path the library composes into a fixed buffer.
+inline constexpr std::size_t kMaxPathChars =
+#ifdef _WIN32
+    260;
+#else
+    4096;
+#endif
 // Directory holding the host program's executable, without a trailing separator. Tests
 // point it elsewhere so files written beside the executable don't collide; std::nullopt
 // restores the real one.
 std::string executable_directory();
 void set_executable_directory_override(std::optional<std::string> directory);
-bool directory_exists(const std::string& path);
-bool create_directory(const std::string& path);  // true if created or already there
+// What a path names, with one look at the file system.
+enum class PathKind { kMissing, kDirectory, kOther };
+PathKind path_kind(const char* path);
+bool directory_exists(const char* path);
+bool create_directory(const char* path);  // true if created or already there
+inline bool directory_exists(const std::string& path) {
+  return directory_exists(path.c_str());
+}
+inline bool create_directory(const std::string& path) {
+  return create_directory(path.c_str());
+}
+
+// A file opened for appending: every write goes to the end, also when another handle (another
+// thread's download of the same terminal) appends to the same file meanwhile.
+using FileHandle = std::intptr_t;
+inline constexpr FileHandle kInvalidFile = -1;
+// Opens path for appending, creating it when missing; never truncates. kInvalidFile on failure.
+FileHandle open_for_append(const char* path);
+// Writes the block with one system call where the system allows (retrying only the rest of a
+// short write); true when every byte was written.
+bool append_block(FileHandle file, const void* data, std::size_t length);
+void close_file(FileHandle file);
+// How text files end their lines on this system (Windows programs read CR LF).
+inline constexpr const char* kTextLineEnd =
+#ifdef _WIN32
+    "\r\n";
+#else
+    "\n";
+#endif
 
 // ---- threads, run-time loading, messages ---------------------------------------------
 

@@ -2,6 +2,7 @@
 #ifndef _WIN32
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
 
@@ -52,9 +54,13 @@ void native_show_error(const char* caption, const char* text) {
 }  // namespace detail
 
 std::string current_directory() {
-  char buf[4096];
-  if (::getcwd(buf, sizeof buf) == nullptr) return ".";
-  return buf;
+  char buf[kMaxPathChars];
+  return current_directory(buf, sizeof buf) == 0 ? std::string(".") : std::string(buf);
+}
+
+std::size_t current_directory(char* out, std::size_t room) {
+  if (out == nullptr || room == 0 || ::getcwd(out, room) == nullptr) return 0;
+  return std::strlen(out);
 }
 
 std::string detail::native_executable_directory() {
@@ -67,14 +73,45 @@ std::string detail::native_executable_directory() {
   return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-bool directory_exists(const std::string& path) {
+PathKind path_kind(const char* path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  if (::stat(path, &st) != 0) return PathKind::kMissing;
+  return S_ISDIR(st.st_mode) ? PathKind::kDirectory : PathKind::kOther;
 }
 
-bool create_directory(const std::string& path) {
-  if (::mkdir(path.c_str(), 0777) == 0) return true;
+bool directory_exists(const char* path) {
+  struct stat st {};
+  return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool create_directory(const char* path) {
+  if (::mkdir(path, 0777) == 0) return true;
   return errno == EEXIST && directory_exists(path);
+}
+
+FileHandle open_for_append(const char* path) {
+  int fd;
+  do {
+    fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  return fd < 0 ? kInvalidFile : static_cast<FileHandle>(fd);
+}
+
+bool append_block(FileHandle file, const void* data, std::size_t length) {
+  const char* p = static_cast<const char*>(data);
+  constexpr int kMaxShortWrites = 16;
+  for (int attempt = 0; length > 0 && attempt < kMaxShortWrites; ++attempt) {
+    const ssize_t n = ::write(static_cast<int>(file), p, length);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    length -= static_cast<std::size_t>(n);
+  }
+  return length == 0;
+}
+
+void close_file(FileHandle file) {
+  if (file != kInvalidFile) ::close(static_cast<int>(file));
 }
 
 void yield_thread() {

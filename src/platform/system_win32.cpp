@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/platform.h"
@@ -38,10 +39,17 @@ void native_show_error(const char* caption, const char* text) {
 }  // namespace detail
 
 std::string current_directory() {
-  char buf[MAX_PATH + 1];
-  const DWORD n = ::GetCurrentDirectoryA(sizeof buf, buf);
-  if (n == 0 || n > MAX_PATH) return ".";
-  return std::string(buf, n);
+  char buf[kMaxPathChars + 1];
+  const std::size_t n = current_directory(buf, sizeof buf);
+  return n == 0 ? std::string(".") : std::string(buf, n);
+}
+
+std::size_t current_directory(char* out, std::size_t room) {
+  if (out == nullptr || room == 0) return 0;
+  const DWORD n = ::GetCurrentDirectoryA(static_cast<DWORD>(room), out);
+  // A result of room or more is the size the directory would need: it did not fit.
+  if (n == 0 || n >= room) return 0;
+  return n;
 }
 
 std::string detail::native_executable_directory() {
@@ -53,14 +61,46 @@ std::string detail::native_executable_directory() {
   return slash == std::string::npos ? current_directory() : path.substr(0, slash);
 }
 
-bool directory_exists(const std::string& path) {
-  const DWORD attr = ::GetFileAttributesA(path.c_str());
+PathKind path_kind(const char* path) {
+  const DWORD attr = ::GetFileAttributesA(path);
+  if (attr == INVALID_FILE_ATTRIBUTES) return PathKind::kMissing;
+  return (attr & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::kDirectory : PathKind::kOther;
+}
+
+bool directory_exists(const char* path) {
+  const DWORD attr = ::GetFileAttributesA(path);
   return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool create_directory(const std::string& path) {
-  if (::CreateDirectoryA(path.c_str(), nullptr)) return true;
+bool create_directory(const char* path) {
+  if (::CreateDirectoryA(path, nullptr)) return true;
   return ::GetLastError() == ERROR_ALREADY_EXISTS && directory_exists(path);
+}
+
+FileHandle open_for_append(const char* path) {
+  // Shared for reading and writing, as the C run-time opens files: hosts read the files while
+  // a download appends, and two downloads may append to one file.
+  const HANDLE h = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return h == INVALID_HANDLE_VALUE ? kInvalidFile : reinterpret_cast<FileHandle>(h);
+}
+
+bool append_block(FileHandle file, const void* data, std::size_t length) {
+  const char* p = static_cast<const char*>(data);
+  constexpr int kMaxShortWrites = 16;
+  for (int attempt = 0; length > 0 && attempt < kMaxShortWrites; ++attempt) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(length, 0x7FFFFFFF));
+    if (!::WriteFile(reinterpret_cast<HANDLE>(file), p, chunk, &written, nullptr) || written == 0)
+      return false;
+    p += written;
+    length -= written;
+  }
+  return length == 0;
+}
+
+void close_file(FileHandle file) {
+  if (file != kInvalidFile) ::CloseHandle(reinterpret_cast<HANDLE>(file));
 }
 
 void yield_thread() {

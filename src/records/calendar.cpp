@@ -49,16 +49,4 @@ TimeFields from_1980_seconds(std::uint32_t seconds) {
   return t;
 }
 
-DateText date_text(int year, int month, int day) {
-  DateText d;
-  std::snprintf(d.text, sizeof d.text, "%04d-%02d-%02d", year, month, day);
-  return d;
-}
-
-DateText time_text(int hour, int minute, int second) {
-  DateText d;
-  std::snprintf(d.text, sizeof d.text, "%02d:%02d:%02d", hour, minute, second);
-  return d;
-}
-
 }  // namespace vorskel::records

@@ -1,5 +1,5 @@
 // The terminals' time stamps: seconds since 1980-01-01 00:00:00, turned into the calendar
-// fields the decoders print. Also the two texts every decoded record carries.
+// fields the decoders print (their texts: date_text and time_text in number_text.h).
 #pragma once
 
 #include <cstdint>
@@ -20,12 +20,5 @@ struct TimeFields {
 
 // Any 32-bit count converts: the range runs to 2116-02-07 06:28:15.
 TimeFields from_1980_seconds(std::uint32_t seconds);
-
-// "%04d-%02d-%02d" and "%02d:%02d:%02d". Room for any int values, zero-terminated.
-struct DateText {
-  char text[40];
-};
-DateText date_text(int year, int month, int day);
-DateText time_text(int hour, int minute, int second);
 
 }  // namespace vorskel::records

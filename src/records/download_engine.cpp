@@ -40,7 +40,8 @@ class PageWalker {
         invalid_(invalid),
         at_total_(scan != nullptr ? at_total : AtTotal::kNoLimit),
         writer_(writer),
-        host_(host != nullptr ? host : "") {}
+        host_(host != nullptr ? host : ""),
+        host_text_(host_) {}
 
   End walk(const std::uint8_t* first, int count) {
     for (int i = 0; i < count; ++i) {
@@ -51,9 +52,9 @@ class PageWalker {
         line.text.clear();
         line.date[0] = '\0';
         layout_.decode(record, entry, line);
-        if (writer_ != nullptr) {
+        if (writer_ != nullptr && writer_->ready()) {
           line.text += ' ';
-          line.text += host_;
+          line.text += host_text_;
           writer_->write_line(host_, line.date, line.text);
         }
         ++written_;
@@ -79,6 +80,7 @@ class PageWalker {
   AtTotal at_total_;
   RecordFileWriter* writer_;
   const char* host_;
+  std::string_view host_text_;  // measured once for the whole page
   DecodedLine line_;
   int written_ = 0;
 };

@@ -40,6 +40,7 @@
 #include <string>
 
 #include "records/download_state.h"
+#include "records/line_text.h"
 
 namespace vorskel::records {
 
@@ -50,7 +51,7 @@ inline constexpr int kEndOfData = -1;  // the download is over (or a bad argumen
 // What a decoder hands the record file writer for one record.
 struct DecodedLine {
   char date[16] = "";  // the record's own date text "YYYY-MM-DD": the file it goes to
-  std::string text;    // the line up to the terminal address; the engine adds " " + host
+  LineText text;       // the line up to the terminal address; the engine adds " " + host
   // Sets date, cut to its room (a damaged record's date text can be longer).
   void set_date(const char* text_in) {
     std::size_t n = 0;

@@ -11,6 +11,9 @@
 #include <initializer_list>
 #include <string>
 
+#include "records/line_text.h"
+#include "records/number_text.h"
+
 namespace vorskel::records {
 
 class EntryWriter {
@@ -20,10 +23,12 @@ class EntryWriter {
   // Writes text and its zero at offset; returns the text for building the line.
   const char* text(int offset, const char* text) {
     if (offset < 0 || offset >= size_) return text;
-    const std::size_t room = static_cast<std::size_t>(size_ - offset);
-    const std::size_t n = std::min(std::strlen(text), room - 1);
-    std::memcpy(entry_ + offset, text, n);
-    entry_[offset + static_cast<int>(n)] = 0;
+    // One pass up to the zero or the entry's end: the texts are a few characters long.
+    std::uint8_t* out = entry_ + offset;
+    std::uint8_t* const last = entry_ + size_ - 1;
+    for (const char* p = text; *p != '\0' && out < last; ++p)
+      *out++ = static_cast<std::uint8_t>(*p);
+    *out = 0;
     return text;
   }
   void bytes(int offset, const void* src, int n) {
@@ -44,23 +49,6 @@ class EntryWriter {
   int size_;
 };
 
-// A formatted text of at most 63 characters.
-struct Text {
-  char s[64];
-};
-#if defined(__GNUC__)
-__attribute__((format(printf, 1, 2)))
-#endif
-inline Text
-format(const char* fmt, ...) {
-  Text t;
-  va_list args;
-  va_start(args, fmt);
-  std::vsnprintf(t.s, sizeof t.s, fmt, args);
-  va_end(args);
-  return t;
-}
-
 // Little-endian numbers of a stored record.
 inline std::uint32_t le16(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0] | (p[1] << 8));
@@ -69,10 +57,9 @@ inline std::uint32_t le32(const std::uint8_t* p) {
   return le16(p) | (le16(p + 2) << 16);
 }
 
-// Joins texts with single spaces: the record file lines.
 // Sets line to the parts joined by single spaces, reusing line's storage (a download walks
 // thousands of records through one line without allocating).
-inline void join_into(std::string& line, std::initializer_list<const char*> parts) {
+inline void join_into(LineText& line, std::initializer_list<const char*> parts) {
   line.clear();
   bool first = true;
   for (const char* p : parts) {

@@ -69,14 +69,17 @@ int short_record_page(std::uint8_t* out, int page, const char* host, int port) {
 
   const std::uint64_t before = static_cast<std::uint64_t>(page) * kShortSlots;
   int written = 0;
+  DecodedLine line;
   for (int i = 0; i < kShortSlots && before + written < count; ++i) {
     const std::uint8_t* record = f.payload() + i * kShortRecord.record_bytes;
     if (!kShortRecord.valid(record)) continue;
-    DecodedLine line;
+    line.date[0] = '\0';
     kShortRecord.decode(record, out + written * kShortRecord.entry_bytes, line);
-    line.text += ' ';
-    line.text += host != nullptr ? host : "";
-    writer.write_line(host, line.date, line.text);
+    if (writer.ready()) {
+      line.text += ' ';
+      line.text += host != nullptr ? host : "";
+      writer.write_line(host, line.date, line.text);
+    }
     ++written;
   }
   return written;

@@ -37,8 +37,8 @@ bool standard_valid(const std::uint8_t* r) {
 static void write_stored_date_time(const std::uint8_t* r, int year_at, int month_at, EntryWriter& e,
                                    DecodedLine& line, Text& date, Text& time) {
   const int month = r[month_at] & 0x0F;
-  date = format("%04d-%02d-%02d", 1900 + r[year_at], month, r[month_at + 1]);
-  time = format("%02d:%02d:%02d", r[month_at + 2], r[month_at + 3], r[month_at + 4]);
+  set_date_text(date, 1900 + r[year_at], month, r[month_at + 1]);
+  set_time_text(time, r[month_at + 2], r[month_at + 3], r[month_at + 4]);
   e.text(kEntryDate, date.s);
   e.text(kEntryTime, time.s);
   line.set_date(date.s);
@@ -93,8 +93,8 @@ void decode_card32(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& line
 static void write_stamp_date_time(std::uint32_t stamp, EntryWriter& e, int date_at, int time_at,
                                   DecodedLine& line, Text& date, Text& time) {
   const TimeFields t = from_1980_seconds(stamp);
-  date = format("%04d-%02d-%02d", t.full_year(), t.month, t.day);
-  time = format("%02d:%02d:%02d", t.hour, t.minute, t.second);
+  set_date_text(date, t.full_year(), t.month, t.day);
+  set_time_text(time, t.hour, t.minute, t.second);
   e.text(date_at, date.s);
   e.text(time_at, time.s);
   line.set_date(date.s);

@@ -6,14 +6,31 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
+#include <cstdio>
 #include <string>
+
+#include "records/number_text.h"
 
 namespace vorskel::records {
 namespace {
 
 std::string stamp_text(const TimeFields& t) {
-  return std::string(date_text(t.full_year(), t.month, t.day).text) + " " +
-         time_text(t.hour, t.minute, t.second).text;
+  return std::string(date_text(t.full_year(), t.month, t.day).s) + " " +
+         time_text(t.hour, t.minute, t.second).s;
+}
+
+// Damaged records carry any byte in their date fields, and some layouts read them signed:
+// the texts must read exactly as printf's would.
+TEST(Calendar, DateAndTimeTextsReadAsPrintfWould) {
+  for (const int v : {0, 1, 9, 10, 99, 100, 255, 999, 1000, 2155, 9999, 10000, -1, -9, -10, -128,
+                      -1000, INT_MAX, INT_MIN}) {
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%04d-%02d-%02d", v, v, v);
+    EXPECT_STREQ(date_text(v, v, v).s, expected) << v;
+    std::snprintf(expected, sizeof expected, "%02d:%02d:%02d", v, v, v);
+    EXPECT_STREQ(time_text(v, v, v).s, expected) << v;
+  }
 }
 
 TEST(Calendar, NamedBoundaries) {

@@ -6,6 +6,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
 
 #include "temp_cwd.h"
 
@@ -83,6 +86,40 @@ TEST(RecordFile, AddressTextsThatAreNotAPlainNameGetNoFile) {
   // Only what the writer made itself is there: the records directory, empty.
   EXPECT_TRUE(fs::is_empty(cwd.path() / "records"));
   EXPECT_EQ(std::distance(fs::directory_iterator(cwd.path()), fs::directory_iterator()), 1);
+}
+
+// Two downloads of one terminal on two threads append to the same day's file: every line
+// arrives whole, none lost, none torn by the other's.
+TEST(RecordFile, TwoWritersOfOneFileKeepEveryLineWhole) {
+  TempCwd cwd;
+  constexpr int kLines = 2000;
+  auto write = [](char tag) {
+    RecordFileWriter w;
+    const std::string line = std::string(1, tag) + std::string(120, tag);
+    for (int i = 0; i < kLines; ++i) w.write_line("host1", "2009-01-01", line);
+  };
+  std::thread a(write, 'a');
+  std::thread b(write, 'b');
+  a.join();
+  b.join();
+  std::istringstream lines(cwd.record_file("host1", "2009-01-01"));
+  int count_a = 0, count_b = 0;
+  for (std::string line; std::getline(lines, line);) {
+    ASSERT_TRUE(line == std::string(121, 'a') || line == std::string(121, 'b')) << line;
+    (line[0] == 'a' ? count_a : count_b)++;
+  }
+  EXPECT_EQ(count_a, kLines);
+  EXPECT_EQ(count_b, kLines);
+}
+
+TEST(RecordFile, OverlongLinesAndDatesAreNotWritten) {
+  TempCwd cwd;
+  RecordFileWriter w;
+  const std::string longest(RecordFileWriter::kMaxLineChars, 'x');
+  EXPECT_EQ(w.write_line("host1", "2009-01-01", longest), 0);
+  EXPECT_EQ(w.write_line("host1", "2009-01-01", longest + "x"), -1);
+  EXPECT_EQ(w.write_line("host1", std::string(16, '1').c_str(), "line"), -1);
+  EXPECT_EQ(cwd.record_file("host1", "2009-01-01"), longest + "\n");
 }
 
 TEST(RecordFile, NoRecordsDirectoryMeansQuietFailure) {
