@@ -38,8 +38,10 @@ tsan:
 	cmake --build build-tsan -j $(JOBS)
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -j $(JOBS) --output-on-failure
 
+# The ratios against the raw loops, then what each step of a download costs on its own.
 bench: build
 	$(BUILD)/bench/vorskel-bench
+	$(BUILD)/bench/vorskel-steps-bench
 
 # One million transactions; memory, descriptors and threads before and after.
 soak: build

@@ -122,7 +122,13 @@ int main(int argc, char** argv) {
   Vorsk_OpenSocket();
   Vorsk_OpenWatch();
 
-  benchmark::Initialize(&argc, argv);
+  // Repetitions of the library and raw benchmarks run interleaved in random order, so load
+  // from other jobs on the machine falls on both sides of each ratio alike.
+  std::vector<char*> args(argv, argv + argc);
+  char interleave[] = "--benchmark_enable_random_interleaving=true";
+  args.insert(args.begin() + 1, interleave);
+  int args_count = static_cast<int>(args.size());
+  benchmark::Initialize(&args_count, args.data());
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
 
