@@ -31,6 +31,11 @@ TEST_F(FlashBadInput, Table) {
        [](auto h, int p) { return Vorsk_RdFlash3(page, INT_MIN, 0, h, p); }, 0, 1, wire(0x35, 4)},
       {"RdFlash2 null buffer", [](auto h, int p) { return Vorsk_RdFlash2(nullptr, 16, 0, h, p); },
        0, 1, wire(0x04, 4)},
+      // Counter queries: a null output is not written.
+      {"GetTotal null outputs",
+       [](auto h, int p) { return Vorsk_GetTotal(nullptr, nullptr, h, p); }, 0, 1, wire(0x0B, 0)},
+      {"GetPoint null outputs",
+       [](auto h, int p) { return Vorsk_GetPoint(nullptr, nullptr, h, p); }, 0, 1, wire(0x12, 0)},
       // Page writes: 0..256 bytes, else -1 before sending.
       {"WrFlash2 length 257", [](auto h, int p) { return Vorsk_WrFlash2(kData, 257, 0, h, p); },
        -1},
