@@ -1265,7 +1265,8 @@ VORSKEL_API int VORSKEL_CALL Gaddo_CloseAlarm(const char* host, int* port);
 /* ---- multi-door controller ---------------------------------------------------------- */
 
 /* The multi-door controller serves 24 door channels, numbered 0 to 23. A channel number
- * outside 0..23 gives -1 with nothing sent. Writes that the controller answers by echoing
+ * outside 0..23 gives -1 with nothing sent, as does a null table, buffer, text or
+ * registration (null count pointers are skipped). Writes that the controller answers by echoing
  * the payload return -2 when the echo differs (the controller may have stored some of it);
  * the channel actions return -1 then. Every other negative result is the transaction's. */
 

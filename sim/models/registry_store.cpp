@@ -107,10 +107,13 @@ Reply registration(Model& m, const Request& r) {
   const std::uint32_t card = r.p32(0);
   std::uint16_t answer = r.p16(type_off);
   switch (answer) {
-    case 1:
-      if (!store_registration(m, Bytes(payload.begin(), payload.begin() + kVorskSlot)))
-        answer = kNotRegistered;
+    case 1: {
+      // A 28-byte block fills the slot's first 28 bytes; the rest stays zero.
+      Bytes slot(kVorskSlot, 0);
+      std::copy_n(payload.begin(), std::min<std::size_t>(len, kVorskSlot), slot.begin());
+      if (!store_registration(m, slot)) answer = kNotRegistered;
       break;
+    }
     case 2:
       remove_registration(m, card);
       break;

@@ -30,6 +30,7 @@ constexpr int kStatusFirstChannel = 1;  // reply byte 0 is not a channel's
 constexpr int kStatusBits = 7;
 
 int get_status(unsigned char* status, const char* host, int port) {
+  if (status == nullptr) return kBadArgument;  // 168 bytes are written on success
   Frame f(kGetStatus);
   const int r = f.exchange(0, kStatusReplyLen, host, port);
   if (r != 0) return r;

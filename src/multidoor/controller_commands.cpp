@@ -14,6 +14,7 @@ constexpr int kPrintInfoAt = 2;  // bytes 0-1 travel as 0
 constexpr int kPrintInfoBytes = 42;
 
 int set_print_info(const unsigned char* info, const char* host, int port) {
+  if (info == nullptr) return kBadArgument;
   Frame f(kSetPrintInfo);
   f.put_bytes(kPrintInfoAt, info, kPrintInfoBytes);
   constexpr int kLength = kPrintInfoAt + kPrintInfoBytes;

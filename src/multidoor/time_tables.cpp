@@ -31,7 +31,7 @@ int wire_length(const SegmentTable& t) {
 
 // Sends the segments clamped; the caller's table is left as it is.
 int set_segments(const SegmentTable& t, const int* table, int index, const char* host, int port) {
-  if (!in_range(index, 0, t.last_index)) return kBadArgument;
+  if (table == nullptr || !in_range(index, 0, t.last_index)) return kBadArgument;
   Frame f(t.set_code);
   f.put8(0, static_cast<std::uint32_t>(index));
   encode_segments(table, t.segments, f.payload() + kIndexBytes);
@@ -40,13 +40,13 @@ int set_segments(const SegmentTable& t, const int* table, int index, const char*
 
 // Week tables are clamped in the caller's table too, so the host sees what was stored.
 int set_week(const SegmentTable& t, int* table, int index, const char* host, int port) {
-  if (!in_range(index, 0, t.last_index)) return kBadArgument;
+  if (table == nullptr || !in_range(index, 0, t.last_index)) return kBadArgument;
   clamp_segments(table, t.segments);
   return set_segments(t, table, index, host, port);
 }
 
 int get_segments(const SegmentTable& t, int* table, int index, const char* host, int port) {
-  if (!in_range(index, 0, t.last_index)) return kBadArgument;
+  if (table == nullptr || !in_range(index, 0, t.last_index)) return kBadArgument;
   Frame f(t.get_code);
   f.put8(0, static_cast<std::uint32_t>(index));
   const int r = f.exchange(kIndexBytes, wire_length(t), host, port);
@@ -63,7 +63,7 @@ constexpr int kHolidayBytes = 4;
 constexpr int kHolidayTableBytes = kHolidays * kHolidayBytes;
 
 int set_holiday(const int* entry, int index, const char* host, int port) {
-  if (!in_range(index, 0, kHolidays - 1)) return kBadArgument;
+  if (entry == nullptr || !in_range(index, 0, kHolidays - 1)) return kBadArgument;
   // The controller offers no per-entry write: read the table, change one entry, write it
   // back, so the host need not know the other 19 entries.
   Frame read(kGetHolidays);
@@ -78,7 +78,7 @@ int set_holiday(const int* entry, int index, const char* host, int port) {
 }
 
 int get_holiday(int* entry, int index, const char* host, int port) {
-  if (!in_range(index, 0, kHolidays - 1)) return kBadArgument;
+  if (entry == nullptr || !in_range(index, 0, kHolidays - 1)) return kBadArgument;
   Frame f(kGetHolidays);
   const int r = f.exchange(0, kHolidayTableBytes, host, port);
   if (r != 0) return r;
@@ -93,12 +93,14 @@ constexpr std::uint8_t kGetMap = 103;
 constexpr int kMapBytes = 32;
 
 int set_map(const unsigned char* map, const char* host, int port) {
+  if (map == nullptr) return kBadArgument;  // zeros would overwrite the controller's map
   Frame f(kSetMap);
   f.put_bytes(0, map, kMapBytes);
   return f.exchange(kMapBytes, kMapBytes, host, port);
 }
 
 int get_map(unsigned char* map, const char* host, int port) {
+  if (map == nullptr) return kBadArgument;
   Frame f(kGetMap);
   f.put_bytes(0, map, kMapBytes);  // the request carries the caller's bytes as they stand
   const int r = f.exchange(kMapBytes, kMapBytes, host, port);

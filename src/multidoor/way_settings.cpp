@@ -158,6 +158,7 @@ int put_selector(Frame& f, Selector s, int selector) {
 }
 
 int set_setting(const Setting& s, const void* value, int selector, const char* host, int port) {
+  if (value == nullptr) return kBadArgument;  // the codecs read and write through it
   Frame f(s.set_code);
   const int at = put_selector(f, s.selector, selector);
   if (at < 0) return kBadArgument;
@@ -167,6 +168,7 @@ int set_setting(const Setting& s, const void* value, int selector, const char* h
 }
 
 int get_setting(const Setting& s, void* value, int selector, const char* host, int port) {
+  if (value == nullptr) return kBadArgument;
   Frame f(s.get_code);
   const int at = put_selector(f, s.selector, selector);
   if (at < 0) return kBadArgument;

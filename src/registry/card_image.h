@@ -35,9 +35,11 @@ void build_card_image(const VorskRegistryEntry& entry, const std::uint8_t* templ
 // Card 1 (decimal text of the 24-bit number), name and expiry (year + 2000) into entry.
 void take_card_image(const std::uint8_t image[kImageBytes], VorskRegistryEntry* entry);
 
-// Sector and block of image block k.
+// Sector and block of image block k. The driver gets the start sector as the host gave it;
+// a start near the top of the int range wraps instead of overflowing.
 inline int image_sector(int start_sector, int k) {
-  return start_sector + k / kBlocksPerSector;
+  return static_cast<int>(static_cast<unsigned>(start_sector) +
+                          static_cast<unsigned>(k / kBlocksPerSector));
 }
 inline int image_block(int k) {
   return k % kBlocksPerSector;

@@ -3,6 +3,7 @@
 // driver sees, the card image of each kind, four attempts per block, read-back.
 #include "registry/serial_driver.h"
 
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -200,6 +201,25 @@ TEST_F(SerialDriver, ImageOfATemplateCard) {
   const auto reads = calls(kFakeReadCard);
   ASSERT_EQ(reads.size(), 21u);
   for (const auto& r : reads) EXPECT_EQ(r.work_zeroed, 1);
+}
+
+// Start sectors are passed on as the host gives them: a card without such a sector refuses
+// the first block four times (-10) and nothing further is tried.
+TEST_F(SerialDriver, StartSectorsOutsideTheCard) {
+  ASSERT_EQ(Pirrel_OpenCom(1), 0);
+  VorskRegistryEntry e = make_entry("1", "", "x", 0, 0, 0, 2010, 1, 1);
+  for (int start : {INT_MAX, INT_MAX - 6, INT_MIN, -1}) {
+    reset_();
+    EXPECT_EQ(Pirrel_IcRegistry_Write(&e, nullptr, start, 1, kKey, 0, 0), -10) << start;
+    int flag = -1;
+    EXPECT_EQ(Pirrel_IcRegistry_Read(&e, nullptr, start, &flag, kKey, 0, 0), -10) << start;
+    EXPECT_EQ(flag, -1) << start;
+    for (int entry : {kFakeWriteCard, kFakeReadCard}) {
+      const auto tried = calls(entry);
+      ASSERT_EQ(tried.size(), 4u) << start;
+      for (const auto& call : tried) EXPECT_EQ(call.sector, start) << start;
+    }
+  }
 }
 
 TEST_F(SerialDriver, KindsWithoutTemplateAndKindTwo) {
