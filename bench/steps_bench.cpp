@@ -127,8 +127,7 @@ void BM_DrainEmptySocket(benchmark::State& state) {
   local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
   std::uint8_t buffer[1024];
-  for (auto _ : state)
-    benchmark::DoNotOptimize(::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT));
+  for (auto _ : state) benchmark::DoNotOptimize(::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT));
   ::close(fd);
 }
 

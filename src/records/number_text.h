@@ -28,6 +28,11 @@ format(const char* fmt, ...) {
 // sign and digits, wider values keep every digit) and returns the end. Dates and times of
 // every record go through here, so it avoids printf's cost.
 inline char* put_padded(char* p, int value, int width) {
+  if (width == 2 && value >= 0 && value < 100) {  // the fields of nearly every record
+    p[0] = static_cast<char>('0' + value / 10);
+    p[1] = static_cast<char>('0' + value % 10);
+    return p + 2;
+  }
   unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
   char digits[10];
   int n = 0;
