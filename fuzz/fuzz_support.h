@@ -18,9 +18,10 @@ namespace vorskel::fuzz {
 
 inline constexpr std::uint8_t kGuard = 0xCD;
 
-// A caller buffer with guard bytes on both sides; a decoder writing outside it aborts.
+// A caller buffer with guard bytes on both sides; a decoder writing outside it aborts. The
+// data is aligned for any caller structure or int table it stands for.
 template <std::size_t N>
-struct Guarded {
+struct alignas(16) Guarded {
   std::uint8_t before[16];
   std::uint8_t data[N];
   std::uint8_t after[16];
@@ -29,6 +30,11 @@ struct Guarded {
     std::memset(data, 0, sizeof data);
     std::memset(after, kGuard, sizeof after);
   }
+  template <class T>
+  T* as() {
+    return reinterpret_cast<T*>(data);
+  }
+  char* text() { return reinterpret_cast<char*>(data); }
   ~Guarded() {
     for (std::uint8_t b : before)
       if (b != kGuard) std::abort();
