@@ -91,14 +91,40 @@ class ScopedReply {
   ~ScopedReply() { set_reply_source(nullptr); }
 };
 
-// Runs the fuzz process in a scratch directory of its own (downloads write record files).
-struct ScratchDirectory {
-  ScratchDirectory() {
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("vorskel-fuzz-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    std::filesystem::current_path(dir);
+// A scratch directory of the fuzz process (downloads write record files and dumps into the
+// current directory), removed when the process ends. Each input runs inside it through
+// Inside, and the process returns to where it started afterwards: libFuzzer reads and writes
+// corpus files by the paths it was given, relative ones included.
+class ScratchDirectory {
+ public:
+  ScratchDirectory()
+      : home_(std::filesystem::current_path()),
+        dir_(std::filesystem::temp_directory_path() /
+             ("vorskel-fuzz-" + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(dir_);
   }
+  ~ScratchDirectory() {
+    std::error_code ec;
+    std::filesystem::current_path(home_, ec);
+    std::filesystem::remove_all(dir_, ec);
+  }
+  ScratchDirectory(const ScratchDirectory&) = delete;
+  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+  class Inside {
+   public:
+    explicit Inside(const ScratchDirectory& s) : s_(s) { std::filesystem::current_path(s_.dir_); }
+    ~Inside() { std::filesystem::current_path(s_.home_); }
+    Inside(const Inside&) = delete;
+    Inside& operator=(const Inside&) = delete;
+
+   private:
+    const ScratchDirectory& s_;
+  };
+
+ private:
+  std::filesystem::path home_;
+  std::filesystem::path dir_;
 };
 
 }  // namespace vorskel::fuzz

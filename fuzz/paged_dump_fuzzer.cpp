@@ -9,6 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static vorskel::fuzz::ScratchDirectory scratch;
+  const vorskel::fuzz::ScratchDirectory::Inside inside(scratch);
   if (size < 1) return 0;
   vorskel::fuzz::ReplySequence replies(data + 1, size - 1);
   vorskel::fuzz::ScopedReply scope(&replies);

@@ -80,6 +80,7 @@ const Download kDownloads[] = {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static vorskel::fuzz::ScratchDirectory scratch;
+  const vorskel::fuzz::ScratchDirectory::Inside inside(scratch);
   if (size < 1) return 0;
   const Download& d = kDownloads[data[0] % (sizeof kDownloads / sizeof kDownloads[0])];
   vorskel::fuzz::ReplySequence replies(data + 1, size - 1);

@@ -35,15 +35,34 @@ void set_reply_source(ReplySource* source) {
   reply_source.store(source);
 }
 
+int transact_locked(std::uint8_t* frame, int sendLen, int replyLen, const char* host, int port,
+                    int* received);
+
+// Threads waiting for the command lock. A thread that releases the lock while others wait
+// gives way once, so the woken waiter takes the lock instead of finding it taken again by
+// the releasing thread's next request (a wasted wake-up and switch per transaction).
+std::atomic<int> lock_waiters{0};
+
 int transact(std::uint8_t* frame, int sendLen, int replyLen, const char* host, int port,
              int* received) {
+  int r;
+  {
+    lock_waiters.fetch_add(1, std::memory_order_relaxed);
+    std::unique_lock<std::recursive_mutex> lock(*library().command_lock);
+    lock_waiters.fetch_sub(1, std::memory_order_relaxed);
+    r = transact_locked(frame, sendLen, replyLen, host, port, received);
+  }
+  if (lock_waiters.load(std::memory_order_relaxed) > 0) platform::yield_thread();
+  return r;
+}
+
+int transact_locked(std::uint8_t* frame, int sendLen, int replyLen, const char* host, int port,
+                    int* received) {
   if (received != nullptr) *received = -1;
   if (sendLen < 0 || replyLen < 0 || sendLen > kMaxPayload || replyLen > kMaxPayload)
     return kSendFailed;
   const std::uint8_t code = frame[2];
   TNet& endpoint = command_endpoint();
-  std::lock_guard<std::recursive_mutex> lock(*library().command_lock);
-
   drain(endpoint);
 
   const std::uint16_t crc = crc16(frame + 2, static_cast<std::size_t>(sendLen) + 1);

@@ -135,6 +135,11 @@ struct Case {
   std::size_t invalid_every;
 };
 
+// Test names and failure messages show the case's name (not its bytes, padding included).
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class FullDownload : public testing::ConsumeSim, public ::testing::WithParamInterface<Case> {
  protected:
   std::string model_name() const override { return GetParam().model; }

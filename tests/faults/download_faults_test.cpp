@@ -109,6 +109,11 @@ struct FaultCase {
   int result;  // of the faulty page read
 };
 
+// Test names and failure messages show the case's name (not its bytes, padding included).
+void PrintTo(const FaultCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class PageReadFault : public DownloadFaults, public ::testing::WithParamInterface<FaultCase> {};
 
 TEST_P(PageReadFault, GivesItsCodeAndTheRetryAndNextPagesGiveTheirOwnRecordsOnce) {

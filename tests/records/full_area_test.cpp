@@ -120,6 +120,11 @@ struct Case {
   bool files;
 };
 
+// Test names and failure messages show the case's name (not its bytes, padding included).
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class FullArea : public testing::RecordSim, public ::testing::WithParamInterface<Case> {};
 
 TEST_P(FullArea, EveryValidRecordExactlyOnceInEntriesAndFiles) {
