@@ -12,11 +12,7 @@
 
 namespace {
 
-using vorskel::fuzz::Guarded;
-using vorskel::fuzz::kHost;
-using vorskel::fuzz::kPort;
-using vorskel::fuzz::Replies;
-using vorskel::fuzz::ReplyCall;
+using namespace vorskel::fuzz;  // the calls, buffers and replies of the reply targets
 
 constexpr Replies kOne = Replies::kOne;
 constexpr Replies kSequence = Replies::kSequence;

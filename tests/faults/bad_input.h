@@ -40,6 +40,26 @@ inline const std::string& long_text(char c) {
 // begin with ".." so the resolver refuses them without asking any name server.
 inline const char* const kEscapingHosts[] = {"../escaped", "..\\escaped", "../../etc/x"};
 
+// A paged reader: out, page, host, port.
+using PageCall = int (*)(unsigned char*, int, const char*, int);
+struct PagedExport {
+  const char* name;
+  PageCall call;
+};
+
+// What every paged reader refuses with -1 before sending: a negative page, the most negative
+// one, and no buffer to decode into.
+template <std::size_t N>
+void add_page_refusals(std::vector<BadInput>& rows, const PagedExport (&readers)[N],
+                       unsigned char* out) {
+  for (const PagedExport& e : readers) {
+    const PageCall call = e.call;
+    rows.push_back({e.name, [call, out](auto h, int p) { return call(out, -1, h, p); }, -1});
+    rows.push_back({e.name, [call, out](auto h, int p) { return call(out, INT_MIN, h, p); }, -1});
+    rows.push_back({e.name, [call](auto h, int p) { return call(nullptr, 0, h, p); }, -1});
+  }
+}
+
 class BadInputTest : public SimTest {
  protected:
   void run(const std::vector<BadInput>& cases) {

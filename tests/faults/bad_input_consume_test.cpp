@@ -16,11 +16,6 @@ const char* seven() {
 
 unsigned char g_out[64 * 124];
 
-using PageCall = int (*)(unsigned char*, int, const char*, int);
-struct PagedExport {
-  const char* name;
-  PageCall call;
-};
 const PagedExport kPaged[] = {
     {"Nemmar_Record", Nemmar_Record},           {"Nemmar_Record_id", Nemmar_Record_id},
     {"Nemmar_RecordAll", Nemmar_RecordAll},     {"Nemmarv2_Record", Nemmarv2_Record},
@@ -39,12 +34,7 @@ TEST_F(ConsumeBadInput, Table) {
   static char card[11] = "1";
 
   std::vector<BadInput> rows;
-  for (const PagedExport& e : kPaged) {
-    const PageCall call = e.call;
-    rows.push_back({e.name, [call](auto h, int p) { return call(g_out, -1, h, p); }, -1});
-    rows.push_back({e.name, [call](auto h, int p) { return call(g_out, INT_MIN, h, p); }, -1});
-    rows.push_back({e.name, [call](auto h, int p) { return call(nullptr, 0, h, p); }, -1});
-  }
+  add_page_refusals(rows, kPaged, g_out);
   for (int op : {0, 4, -1, INT_MIN, INT_MAX}) {
     rows.push_back({"Nemmar_Regsitry bad operation",
                     [op](auto h, int p) { return Nemmar_Regsitry(&nines, op, h, p); }, -1});

@@ -20,11 +20,6 @@ unsigned char g_bytes[32];
 SondoRegistration g_sondo{};
 LuskRegistration g_lusk{};
 
-using PageCall = int (*)(unsigned char*, int, const char*, int);
-struct PagedExport {
-  const char* name;
-  PageCall call;
-};
 const PagedExport kPaged[] = {
     {"Sondo_Record", Sondo_Record},
     {"Sondo_Record_ex", Sondo_Record_ex},
@@ -35,12 +30,7 @@ const PagedExport kPaged[] = {
 TEST_F(DoorsBadInput, Table) {
   std::memset(g_ff, 0xFF, sizeof g_ff);
   std::vector<BadInput> rows;
-  for (const PagedExport& e : kPaged) {
-    const PageCall call = e.call;
-    rows.push_back({e.name, [call](auto h, int p) { return call(g_out, -1, h, p); }, -1});
-    rows.push_back({e.name, [call](auto h, int p) { return call(g_out, INT_MIN, h, p); }, -1});
-    rows.push_back({e.name, [call](auto h, int p) { return call(nullptr, 0, h, p); }, -1});
-  }
+  add_page_refusals(rows, kPaged, g_out);
   for (int op : {0, 4, -1, INT_MIN, INT_MAX}) {
     rows.push_back({"Sondo_Registry bad operation",
                     [op](auto h, int p) { return Sondo_Registry(&g_sondo, op, h, p); }, -1});

@@ -20,12 +20,6 @@ using RecordsBadInput = BadInputTest;
 unsigned char g_out[64 * 124];
 const unsigned char kData[512] = {1, 2, 3, 4};
 
-using PageCall = int (*)(unsigned char*, int, const char*, int);
-
-struct PagedExport {
-  const char* name;
-  PageCall call;
-};
 const PagedExport kPaged[] = {
     {"Record", Vorsk_Record},
     {"Record_Chgpsw", Vorsk_Record_Chgpsw},
@@ -38,12 +32,7 @@ const PagedExport kPaged[] = {
 
 std::vector<BadInput> paged_rows() {
   std::vector<BadInput> rows;
-  for (const PagedExport& e : kPaged) {
-    const PageCall call = e.call;
-    rows.push_back({e.name, [call](auto h, int p) { return call(g_out, -1, h, p); }, -1});
-    rows.push_back({e.name, [call](auto h, int p) { return call(g_out, INT_MIN, h, p); }, -1});
-    rows.push_back({e.name, [call](auto h, int p) { return call(nullptr, 0, h, p); }, -1});
-  }
+  add_page_refusals(rows, kPaged, g_out);
   return rows;
 }
 
