@@ -114,6 +114,9 @@ int registration(const RegistrationKind& k, Entry* entry, int operation, const c
   const EchoCheck echo(f, kRegistrationBytes);
   const int result = f.exchange(kRequestBytes, kRequestBytes, host, port);
   if (result != 0) return result;
+  // The status byte and a read-back registration are only in a whole reply; a short one leaves
+  // request bytes in their places.
+  if (f.received_payload() < kRequestBytes) return kRefused;
   if (operation == kStore && !echo.matches(f)) return kRefused;
   if (f.get8(kOperationAt) != kAccepted) return kRefused;
   if (operation == kReadBack) read_back(k, f.payload(), e);

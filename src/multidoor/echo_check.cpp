@@ -10,6 +10,9 @@ EchoCheck::EchoCheck(const Frame& request, int n) : n_(std::clamp(n, 0, kMaxPayl
 }
 
 bool EchoCheck::matches(const Frame& reply) const {
+  // A reply cut short holds fewer bytes than were sent: the rest of the frame still holds the
+  // request, which would compare equal to itself and confirm what the controller never echoed.
+  if (reply.received_payload() < n_) return false;
   return std::memcmp(reply.payload(), sent_.data(), static_cast<std::size_t>(n_)) == 0;
 }
 

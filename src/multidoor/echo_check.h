@@ -26,7 +26,8 @@ class EchoCheck {
 };
 
 // Runs the transaction on f and compares the reply payload with the request payload over
-// sendLen bytes. The transaction's error passes through; any differing byte gives mismatch.
+// sendLen bytes. The transaction's error passes through; any differing or missing byte gives
+// mismatch.
 int exchange_echoed(Frame& f, int sendLen, int replyLen, int mismatch, const char* host, int port);
 
 // Index and channel checks are signed: a negative value is out of range like a large one.

@@ -1,5 +1,6 @@
 // Card registrations of the multi-door controller against its simulated registration area:
 // the 17-byte request of each kind, read-back, refused arguments, echo and status checks.
+#include <array>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -130,6 +131,22 @@ TEST_F(Registrations, RefusedArgumentsSendNothingButTextsAreUpperCased) {
   Ferrin_Single(&e, host(), port(), 1);
   EXPECT_STREQ(e.password, "ABCDEF");
   EXPECT_EQ(sim().request_count(), 0u);
+}
+
+// A reply cut short still carries the request's bytes after its end in the frame: they must
+// not pass for the controller's echo, its status or a read-back registration.
+TEST_F(Registrations, AShortReplyConfirmsNothing) {
+  auto e = make("007b3039", "", "ab12cd", 11, 5, kDoor0, 2009, 7, 31);
+  sim().inject(12, sim::Fault{sim::FaultKind::kTruncate, 3 + 8, 0, 2});
+  EXPECT_EQ(Ferrin_Single(&e, host(), port(), 1), -2);
+  auto back = make("007b3039", "", "", 10, 0, "", 0, 0, 0);
+  EXPECT_EQ(Ferrin_Single(&back, host(), port(), 3), -2);
+  EXPECT_EQ(back.year, 0);
+  std::array<int, 224> week{};
+  sim().inject(48, sim::Fault{sim::FaultKind::kTruncate, 3 + 100, 0, 1});
+  EXPECT_EQ(Ferrin_SetTimeTable(week.data(), 0, host(), port()), -2);
+  sim().inject(98, sim::Fault{sim::FaultKind::kTruncate, 3, 0, 1});
+  EXPECT_EQ(Ferrin_Open(0, host(), port()), -1);
 }
 
 TEST_F(Registrations, EchoCountsOnlyForStoringAndStatusAlways) {
