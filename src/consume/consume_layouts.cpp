@@ -6,6 +6,7 @@
 
 #include "records/calendar.h"
 #include "records/entry_text.h"
+#include "records/vorsk_layouts.h"
 
 namespace vorskel::consume::layouts {
 namespace {
@@ -18,23 +19,6 @@ using records::Text;
 
 constexpr std::uint8_t kValidNibble = 0xA;
 constexpr std::uint8_t kBrellMarker = 0x5A;
-
-// Where a record's date and time texts go in its entry.
-struct Stamped {
-  int date;
-  int time;
-};
-
-// Writes the date and time texts of a 1980 time stamp and hands the date to the line.
-void write_stamp(std::uint32_t seconds, Stamped at, EntryWriter& e, DecodedLine& line, Text& date,
-                 Text& time) {
-  const records::TimeFields t = records::from_1980_seconds(seconds);
-  records::set_date_text(date, t.full_year(), t.month, t.day);
-  records::set_time_text(time, t.hour, t.minute, t.second);
-  e.text(at.date, date.s);
-  e.text(at.time, time.s);
-  line.set_date(date.s);
-}
 
 Text u8lu(std::uint32_t v) {
   return format("%08lu", static_cast<unsigned long>(v));
@@ -92,7 +76,7 @@ void decode_consumption(const std::uint8_t* r, std::uint8_t* entry, DecodedLine&
   using namespace c19;
   EntryWriter e(entry, kEntry);
   Text date, time;
-  write_stamp(le32(r + kStamp), {kEntryDate, kEntryTime}, e, line, date, time);
+  records::write_stamp_texts(le32(r + kStamp), e, kEntryDate, kEntryTime, line, date, time);
   const Text card = u8lu(le32(r + kCard));
   const Text b = u8lu(le32(r + kB));
   const Text a = u8lu(le32(r + kA));
@@ -117,7 +101,7 @@ void mark_empty_short(const std::uint8_t* r, std::uint8_t* entry) {
   EntryWriter e(entry, kEntry);
   DecodedLine unused;
   Text date, time;
-  write_stamp(le32(r + kStamp), {kEntryDate, kEntryTime}, e, unused, date, time);
+  records::write_stamp_texts(le32(r + kStamp), e, kEntryDate, kEntryTime, unused, date, time);
 }
 
 void decode_short(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& line) {
@@ -125,7 +109,7 @@ void decode_short(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& line)
   std::memset(entry, 0, kEntry);
   EntryWriter e(entry, kEntry);
   Text date, time;
-  write_stamp(le32(r + kStamp), {kEntryDate, kEntryTime}, e, line, date, time);
+  records::write_stamp_texts(le32(r + kStamp), e, kEntryDate, kEntryTime, line, date, time);
   const Text card = format("%010lu", static_cast<unsigned long>(le32(r + kCard)));
   const Text value = u8lu(le16(r + kValue));
   e.text(kEntryCard, card.s);
@@ -137,7 +121,7 @@ void decode_second_generation(const std::uint8_t* r, std::uint8_t* entry, Decode
   using namespace c22;
   EntryWriter e(entry, kEntry);
   Text date, time;
-  write_stamp(le32(r + kStamp), {kEntryDate, kEntryTime}, e, line, date, time);
+  records::write_stamp_texts(le32(r + kStamp), e, kEntryDate, kEntryTime, line, date, time);
   const Text card = u8lu(le32(r + kCard));
   const Text type = type_text(r[kFlag]);
   const Text b = u8lu(le32(r + kB));
@@ -161,7 +145,7 @@ void decode_brell(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& line)
   using namespace b16;
   EntryWriter e(entry, kEntry);
   Text date, time;
-  write_stamp(le32(r + kStamp), {kEntryDate, kEntryTime}, e, line, date, time);
+  records::write_stamp_texts(le32(r + kStamp), e, kEntryDate, kEntryTime, line, date, time);
   const Text card = u8lu(le32(r + kCard));
   const Text f = u8lu(le16(r + kF));
   const Text g = u8lu(le32(r + kG));
@@ -186,7 +170,7 @@ void decode_merchant(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& li
   e.text(kEntryNumber, u8lu(number).s);
   e.text(kEntryType, type_text(r[kFlag]).s);
   Text date, time;
-  write_stamp(le32(r + kStamp), {kEntryDate, kEntryTime}, e, line, date, time);
+  records::write_stamp_texts(le32(r + kStamp), e, kEntryDate, kEntryTime, line, date, time);
 }
 
 }  // namespace vorskel::consume::layouts

@@ -90,8 +90,10 @@ void decode_card32(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& line
 
 // ---- records with a 1980 time stamp ----------------------------------------------------
 
-static void write_stamp_date_time(std::uint32_t stamp, EntryWriter& e, int date_at, int time_at,
-                                  DecodedLine& line, Text& date, Text& time) {
+}  // namespace layouts
+
+void write_stamp_texts(std::uint32_t stamp, EntryWriter& e, int date_at, int time_at,
+                       DecodedLine& line, Text& date, Text& time) {
   const TimeFields t = from_1980_seconds(stamp);
   set_date_text(date, t.full_year(), t.month, t.day);
   set_time_text(time, t.hour, t.minute, t.second);
@@ -99,6 +101,8 @@ static void write_stamp_date_time(std::uint32_t stamp, EntryWriter& e, int date_
   e.text(time_at, time.s);
   line.set_date(date.s);
 }
+
+namespace layouts {
 
 constexpr std::uint32_t kPasswordChangeMark = 0xA1A1A1A1;
 constexpr int kEntry48 = 48;
@@ -114,7 +118,7 @@ void decode_password_change(const std::uint8_t* r, std::uint8_t* entry, DecodedL
   const Text second = format("%010u", le32(r + 8));
   e.text(kEntryCard, card.s);
   Text date, time;
-  write_stamp_date_time(le32(r + 4), e, kEntryDate, kEntryTime, line, date, time);
+  write_stamp_texts(le32(r + 4), e, kEntryDate, kEntryTime, line, date, time);
   e.text(kEntrySecondNumber, second.s);
   join_into(line.text, {card.s, date.s, time.s, second.s});
 }
@@ -181,7 +185,7 @@ void decode_disposal(const std::uint8_t* r, std::uint8_t* entry, DecodedLine& li
   const Text flag = format("%x", static_cast<unsigned>(r[kDisposalFlag] & kDisposalMark));
   e.text(0, card.s);
   Text date, time;
-  write_stamp_date_time(le32(r + 4), e, 16, 32, line, date, time);
+  write_stamp_texts(le32(r + 4), e, 16, 32, line, date, time);
   e.text(48, a.s);
   e.text(64, b.s);
   e.text(80, c.s);

@@ -3,8 +3,15 @@
 #pragma once
 
 #include "records/download_engine.h"
+#include "records/entry_text.h"
 
 namespace vorskel::records {
+
+// Writes the date and time texts of a 1980 time stamp into date and time and at date_at and
+// time_at of the entry, and hands the date to the line (the day's record file). Every family
+// whose records carry such a stamp uses it.
+void write_stamp_texts(std::uint32_t stamp, EntryWriter& e, int date_at, int time_at,
+                       DecodedLine& line, Text& date, Text& time);
 
 namespace layouts {
 bool standard_valid(const std::uint8_t* r);
