@@ -26,14 +26,14 @@ TEST(RecordFile, TwoDaysGoToTwoFiles) {
   TempCwd cwd;
   {
     RecordFileWriter w;
-    EXPECT_EQ(w.write_line("10.0.0.7", "2009-05-01", "A 2009-05-01 08:00:00 10.0.0.7"), 0);
-    EXPECT_EQ(w.write_line("10.0.0.7", "2009-05-01", "B 2009-05-01 09:00:00 10.0.0.7"), 0);
-    EXPECT_EQ(w.write_line("10.0.0.7", "2009-05-02", "C 2009-05-02 07:00:00 10.0.0.7"), 0);
+    EXPECT_EQ(w.write_line("127.0.0.7", "2009-05-01", "A 2009-05-01 08:00:00 127.0.0.7"), 0);
+    EXPECT_EQ(w.write_line("127.0.0.7", "2009-05-01", "B 2009-05-01 09:00:00 127.0.0.7"), 0);
+    EXPECT_EQ(w.write_line("127.0.0.7", "2009-05-02", "C 2009-05-02 07:00:00 127.0.0.7"), 0);
     // Each line is flushed as it is written: readable before the writer ends.
-    EXPECT_EQ(cwd.record_file("10.0.0.7", "2009-05-02"), "C 2009-05-02 07:00:00 10.0.0.7\n");
+    EXPECT_EQ(cwd.record_file("127.0.0.7", "2009-05-02"), "C 2009-05-02 07:00:00 127.0.0.7\n");
   }
-  EXPECT_EQ(cwd.record_file("10.0.0.7", "2009-05-01"),
-            "A 2009-05-01 08:00:00 10.0.0.7\nB 2009-05-01 09:00:00 10.0.0.7\n");
+  EXPECT_EQ(cwd.record_file("127.0.0.7", "2009-05-01"),
+            "A 2009-05-01 08:00:00 127.0.0.7\nB 2009-05-01 09:00:00 127.0.0.7\n");
 }
 
 TEST(RecordFile, AnExistingFileIsAppendedToNeverTruncated) {
