@@ -1,5 +1,5 @@
-# GoogleTest for cross builds, compiled from Debian's sources (package googletest) with the
-# cross compilers; the native build uses the installed libgtest-dev instead.
+# GoogleTest for cross and 32-bit builds, compiled from Debian's sources (package googletest)
+# with their compilers; the native build uses the installed libgtest-dev instead.
 set(VORSKEL_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources for cross builds")
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
