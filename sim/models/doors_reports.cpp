@@ -12,7 +12,6 @@ namespace {
 
 constexpr std::size_t kSlotAt = 6;
 constexpr std::size_t kStateAt = 8;
-constexpr std::size_t kClockAt = 72;
 constexpr std::size_t kGaddoKindAt = 2;
 constexpr std::size_t kGaddoDataAt = 3;
 constexpr std::size_t kGaddoFrameLength = kGaddoDataAt + 32;
