@@ -6,7 +6,7 @@ seconds=${1:-60}
 build=${2:-build-fuzz}
 cd "$(dirname "$0")/.."
 cmake -S . -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DVORSKEL_FUZZ=ON -DVORSKEL_TESTS=OFF -DVORSKEL_SIM=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  -DVORSKEL_FUZZ=ON -DVORSKEL_TESTS=OFF -DVORSKEL_SIM=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORSKEL_WERROR=ON >/dev/null
 if ! cmake --build "$build" -j "$(nproc)" >"$build.log" 2>&1; then
   grep -E 'error|Error' "$build.log" | head -20
   echo "fuzz: build FAILED"
