@@ -21,6 +21,10 @@ inline bool valid_operation(int type) {
   return type >= kStore && type <= kReadBack;
 }
 
+// Vorsk_Registry on the calling thread's channel: -1 for a bad type or a null entry, a
+// transaction's failure, or the terminal's status.
+int vorsk_registration(VorskRegistryEntry* entry, int type, const char* host, int port);
+
 // Offsets inside the entry.
 inline constexpr int kEntryCard1 = 0;
 inline constexpr int kEntryCard2 = 8;

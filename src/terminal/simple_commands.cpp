@@ -1,5 +1,7 @@
 // The main terminal's simple commands: one short fixed request each, the reply checked only
 // for its command code. Values the terminal cannot hold are clamped, not refused.
+#include "terminal/simple_commands.h"
+
 #include "terminal/command_family.h"
 #include "vorskel.h"
 
@@ -48,6 +50,14 @@ constexpr Command kServer =
     command(0x3B, 22, kLongReply, text_at(0, kServerTextChars, kArg0), u16_at(20, kArg1));
 
 }  // namespace
+
+int set_time(const char* host, int port) {
+  return run(kSetTime, host, port, {});
+}
+int clear_records(const char* host, int port) {
+  return run(kClearRecord, host, port, {});
+}
+
 }  // namespace vorskel::family
 
 using vorskel::family::run;
@@ -56,7 +66,7 @@ namespace f = vorskel::family;
 extern "C" {
 
 VORSKEL_API int VORSKEL_CALL Vorsk_SetTime(const char* host, int port) {
-  return run(f::kSetTime, host, port, {});
+  return f::set_time(host, port);
 }
 VORSKEL_API int VORSKEL_CALL Vorsk_Reset(const char* host, int port) {
   return run(f::kReset, host, port, {});
@@ -65,7 +75,7 @@ VORSKEL_API int VORSKEL_CALL Vorsk_InitParameter(const char* host, int port) {
   return run(f::kInitParameter, host, port, {});
 }
 VORSKEL_API int VORSKEL_CALL Vorsk_ClearRecord(const char* host, int port) {
-  return run(f::kClearRecord, host, port, {});
+  return f::clear_records(host, port);
 }
 VORSKEL_API int VORSKEL_CALL Vorsk_ClearRecordZeroPoint(const char* host, int port) {
   return run(f::kClearRecordZeroPoint, host, port, {});
