@@ -87,7 +87,7 @@ class ContextScope {
   ContextScope& operator=(const ContextScope&) = delete;
 
  private:
-  void* previous_;
+  Channel* previous_;
 };
 
 // A result code and, when it is 0, a value.

@@ -63,10 +63,11 @@ void Context::set_retries(int retries) {
   channel_->set_retries(retries);
 }
 
-ContextScope::ContextScope(Context& context) : previous_(new UseChannel(context.channel())) {}
+ContextScope::ContextScope(Context& context)
+    : previous_(exchange_current_channel(&context.channel())) {}
 
 ContextScope::~ContextScope() {
-  delete static_cast<UseChannel*>(previous_);
+  exchange_current_channel(previous_);
 }
 
 }  // namespace vorskel

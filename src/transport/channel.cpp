@@ -46,12 +46,16 @@ TNet& command_endpoint() {
   return current_channel().endpoint();
 }
 
-UseChannel::UseChannel(Channel& channel) : previous_(current) {
-  current = &channel;
+Channel* exchange_current_channel(Channel* next) {
+  Channel* const previous = current;
+  current = next;
+  return previous;
 }
 
+UseChannel::UseChannel(Channel& channel) : previous_(exchange_current_channel(&channel)) {}
+
 UseChannel::~UseChannel() {
-  current = previous_;
+  exchange_current_channel(previous_);
 }
 
 }  // namespace vorskel

@@ -54,6 +54,9 @@ class Channel {
 
 // The calling thread's current channel.
 Channel& current_channel();
+// Makes next (null: the process channel) the calling thread's current channel; returns the
+// one it replaces (null for the process channel), for the scope that restores it.
+Channel* exchange_current_channel(Channel* next);
 
 // Makes channel the calling thread's current channel until the scope ends (scopes nest).
 class UseChannel {
