@@ -7,9 +7,9 @@
 namespace vorskel::terminal {
 namespace {
 
-constexpr std::uint8_t kGetTotal = 11;
-constexpr std::uint8_t kGetPoint = 18;
-constexpr int kCounterReplyLen = 32;
+using protocol::code::kGetPoint;
+using protocol::code::kGetTotal;
+constexpr int kCounterReplyLen = protocol::kCounterReply;
 
 }  // namespace
 
