@@ -91,10 +91,12 @@ tsan:
 	cmake --build build-tsan -j $(JOBS)
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -j $(JOBS) --output-on-failure
 
-# The ratios against the raw loops, then what each step of a download costs on its own.
+# The ratios against the raw loops, then what each step of a download costs on its own, then
+# two contexts on two threads against one.
 bench: build
 	$(BUILD)/bench/vorskel-bench
 	$(BUILD)/bench/vorskel-steps-bench
+	$(BUILD)/bench/vorskel-contexts-bench
 
 # One million transactions; memory, descriptors and threads before and after.
 soak: build

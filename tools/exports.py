@@ -9,6 +9,8 @@
                    [--pe-imports-only DLL,DLL,...] [--pe-client EXE]
                    [--stdcall-archive A --nm NM]
                                  check that table, header, .def and built libraries agree
+  exports.py calls [--root DIR]  fail if library code (src/ by default) names an export
+                                 anywhere but in its own definition
 """
 import argparse
 import pathlib
@@ -210,10 +212,43 @@ def check(args):
     return 1 if problems else 0
 
 
+COMMENT_OR_STRING = re.compile(r'//[^\n]*|/\*.*?\*/|"(?:\\.|[^"\\\n])*"|\'(?:\\.|[^\'\\\n])*\'',
+                               re.S)
+IDENTIFIER = re.compile(r"\b[A-Za-z_]\w*\b")
+
+
+def find_export_uses(root, names):
+    """Yields (path, line, name) for each export named in C/C++ code under root outside its
+    own definition (VORSKEL_CALL Name): a call, or the address of one, from inside the
+    library, where the internal functions the exports forward to belong."""
+    for path in sorted(pathlib.Path(root).rglob("*")):
+        if path.suffix not in (".cpp", ".h", ".hpp", ".c", ".inc") or not path.is_file():
+            continue
+        text = path.read_text(errors="replace")
+        # Blank comments and literals out, keeping line breaks so line numbers stay right.
+        code = COMMENT_OR_STRING.sub(lambda m: re.sub(r"[^\n]", " ", m.group(0)), text)
+        for m in IDENTIFIER.finditer(code):
+            if m.group(0) not in names:
+                continue
+            if re.search(r"VORSKEL_CALL\s*$", code[max(0, m.start() - 40):m.start()]):
+                continue
+            yield path, code.count("\n", 0, m.start()) + 1, m.group(0)
+
+
+def check_calls(root):
+    uses = list(find_export_uses(root, {name for name, _ in read_table()}))
+    for path, line, name in uses:
+        print(f"{path}:{line}: calls {name}: call the internal function it forwards to",
+              file=sys.stderr)
+    print(f"export calls inside {root}: {len(uses) or 'none'}")
+    return 1 if uses else 0
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("command",
-                    choices=["def", "def-decorated", "version-script", "client-source", "check"])
+                    choices=["def", "def-decorated", "version-script", "client-source", "check",
+                             "calls"])
     ap.add_argument("--header")
     ap.add_argument("--def", dest="def_file")
     ap.add_argument("--library")
@@ -223,6 +258,7 @@ def main():
     ap.add_argument("--pe-client")
     ap.add_argument("--stdcall-archive")
     ap.add_argument("--nm", default="nm")
+    ap.add_argument("--root", default=str(ROOT / "src"))
     args = ap.parse_args()
     rows = read_table()
     if args.command == "def":
@@ -233,6 +269,8 @@ def main():
         sys.stdout.write(make_version_script(rows))
     elif args.command == "client-source":
         sys.stdout.write(make_client_source(rows))
+    elif args.command == "calls":
+        return check_calls(args.root)
     else:
         return check(args)
     return 0

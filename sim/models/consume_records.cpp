@@ -4,12 +4,13 @@
 #include <algorithm>
 
 #include "sim/models/terminal_state.h"
+#include "src/protocol/codes.h"
 
 namespace vorskel::sim {
 namespace {
 
 constexpr std::uint8_t kWriteRecord = 88;
-constexpr std::size_t kWriteReply = 131;
+constexpr std::size_t kWriteReply = protocol::kLongReply;
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 // the department table writes into area 2, and the amounts of money shown on the display.
 #include "sim/models/consume_state.h"
 #include "sim/models/terminal_state.h"
+#include "src/protocol/codes.h"
 
 namespace vorskel::sim {
 namespace {
@@ -14,7 +15,9 @@ constexpr std::uint8_t kWriteArea2 = 55;
 constexpr std::size_t kPageBytes = 512;
 constexpr std::uint8_t kChangeMoney = 38;
 
-constexpr std::uint16_t kStore = 1, kRemove = 2, kReadBack = 3;
+using protocol::kCardOnly;
+using protocol::kReadBack;
+using protocol::kStore;
 constexpr std::uint16_t kDone = 0;
 
 constexpr std::size_t kMerchantLen = 11;
@@ -38,7 +41,7 @@ Reply merchant(ConsumeRegistry& reg, const Request& r) {
     case kStore:
       reg.merchants[number] = Bytes(b.begin() + 4, b.begin() + 9);
       break;
-    case kRemove:
+    case kCardOnly:
       status = reg.merchants.erase(number) ? kDone : kRegistryMissing;
       break;
     case kReadBack: {
@@ -64,7 +67,7 @@ Reply nemmar_values(ConsumeRegistry& reg, const Request& r) {
     case kStore:
       reg.cards[card] = {r.p32(4), r.p32(8)};
       break;
-    case kRemove:
+    case kCardOnly:
       status = reg.cards.erase(card) ? kDone : kRegistryMissing;
       break;
     case kReadBack: {
@@ -91,7 +94,7 @@ Reply nemmar_ids(ConsumeRegistry& reg, const Request& r) {
     case kStore:
       reg.ids[card] = true;
       break;
-    case kRemove:
+    case kCardOnly:
       status = reg.ids.erase(card) ? kDone : kRegistryMissing;
       break;
     case kReadBack:
@@ -111,7 +114,7 @@ Reply brell_entry(ConsumeRegistry& reg, const Request& r) {
     case kStore:
       reg.brell[card] = b;
       break;
-    case kRemove:
+    case kCardOnly:
       status = reg.brell.erase(card) ? kDone : kRegistryMissing;
       break;
     case kReadBack: {

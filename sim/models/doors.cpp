@@ -4,6 +4,7 @@
 #include "sim/models/record_area.h"
 #include "sim/models/terminal_state.h"
 #include "sim/simulator.h"
+#include "src/protocol/codes.h"
 
 namespace vorskel::sim {
 namespace {
@@ -15,7 +16,9 @@ constexpr std::size_t kLuskOperationAt = 20;
 constexpr std::size_t kLuskStampAt = 11;
 constexpr std::size_t kHeskRelayLength = 4;
 constexpr std::uint16_t kNotRegistered = 0xFFFF;  // -1 as the controller's 16-bit answer
-enum Operation { kStore = 1, kRemove = 2, kReadBack = 3 };
+using protocol::kCardOnly;
+using protocol::kReadBack;
+using protocol::kStore;
 
 Bytes payload(const Request& r) {
   return Bytes(r.datagram.begin() + 3, r.datagram.end());
@@ -44,7 +47,7 @@ Reply registration(std::map<std::uint32_t, Bytes>& book, const Request& r, std::
       book[card] = stored;
       break;
     }
-    case kRemove:
+    case kCardOnly:
       answer = book.erase(card) != 0 ? 0 : kNotRegistered;
       break;
     case kReadBack: {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "sim/models/multidoor_state.h"
+#include "src/protocol/codes.h"
 
 namespace vorskel::sim {
 namespace {
@@ -12,7 +13,9 @@ constexpr std::size_t kSlot = 16;
 constexpr std::size_t kPageBytes = 512;
 constexpr std::size_t kOperationAt = 16;
 constexpr std::size_t kKeyBytes = 5;  // type byte and the first four card bytes
-enum Operation { kStore = 1, kRemove = 2, kRead = 3 };
+using protocol::kCardOnly;
+using protocol::kReadBack;
+using protocol::kStore;
 constexpr std::uint8_t kAccepted = 0, kNotFound = 1, kFull = 2;
 
 bool leap(int y) {
@@ -48,7 +51,7 @@ Reply registration(Model& m, const Request& r) {
       if (!slot) k.registration[1] += kSlot;
       break;
     }
-    case kRemove:  // the last registration moves into the hole: the area stays packed
+    case kCardOnly:  // the last registration moves into the hole: the area stays packed
       if (!slot) {
         status = kNotFound;
         break;
@@ -57,7 +60,7 @@ Reply registration(Model& m, const Request& r) {
       std::memmove(&area[*slot], &area[k.registration[1]], kSlot);
       std::memset(&area[k.registration[1]], 0xFF, kSlot);
       break;
-    case kRead:
+    case kReadBack:
       if (!slot) {
         status = kNotFound;
         break;

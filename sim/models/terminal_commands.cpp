@@ -6,11 +6,12 @@
 #include <cstring>
 
 #include "sim/simulator.h"
+#include "src/protocol/codes.h"
 
 namespace vorskel::sim {
 namespace {
 
-constexpr std::size_t kLongReply = 131;
+constexpr std::size_t kLongReply = protocol::kLongReply;
 constexpr std::size_t kSystemParameterReply = 1024;
 constexpr std::size_t kTableBytes = 34;
 constexpr std::size_t kHeader1 = 32, kHeader2 = 33;
@@ -45,7 +46,8 @@ void install_settings(Model& m, TerminalSettings& s) {
   // Plain settings: stored as sent, acknowledged with the same bytes (two of them with the
   // terminal's long acknowledgement, the work area with none).
   for (std::uint8_t code :
-       {58, 16, 17, 19, 20, 23, 32, 36, 176, 177, 178, 179, 180, 182, 145, 26, 31}) {
+       {58, 16, 17, 19, 20, 23, 32, 36, static_cast<int>(protocol::code::kEnDisplayName), 177, 178,
+        179, 180, 182, 145, 26, 31}) {
     m.on(code, [&s](const Request& r) -> Reply {
       s.last[r.code()] = payload(r);
       return echo(r);

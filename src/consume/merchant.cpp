@@ -26,8 +26,8 @@ constexpr int kThird = 6;
 constexpr int kWord = 7;
 constexpr int kStatus = 9;
 
-constexpr int kStore = 1;
-constexpr int kReadBack = 3;
+using protocol::kReadBack;
+using protocol::kStore;
 
 }  // namespace
 }  // namespace vorskel::consume

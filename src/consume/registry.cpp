@@ -15,8 +15,8 @@ namespace {
 
 constexpr std::uint8_t kRegistry = 12;
 
-constexpr int kStore = 1;
-constexpr int kReadBack = 3;
+using protocol::kReadBack;
+using protocol::kStore;
 bool known_operation(int op) {
   return op >= kStore && op <= kReadBack;
 }

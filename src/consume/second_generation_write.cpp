@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::uint8_t kWriteRecord = 88;
 constexpr int kRecordLen = 22;
-constexpr int kReplyLen = 131;
+constexpr int kReplyLen = protocol::kLongReply;
 
 // Record image: card 0-3, the two 32-bit values 4-7 and 8-11, time stamp 12-15, flag 16,
 // value D 17 (sent as 0), value E 18-21.

@@ -52,7 +52,7 @@ struct Setting {
 };
 
 // Reply lengths: the consumption terminals answer most settings with a 131-byte frame.
-constexpr int kLongReply = 131;
+constexpr int kLongReply = protocol::kLongReply;
 
 constexpr int kCardHexDigits = 8;
 constexpr int kDeviceNameChars = 8;
@@ -139,12 +139,8 @@ void put_field(Frame& f, const Field& field, const Arg& arg) {
       return;
     case Put::kHexCard: {
       // A shorter text is read up to its end only; missing digits count as 0.
-      char digits[kCardHexDigits] = {};
-      const auto* text = static_cast<const char*>(arg.data);
-      for (int i = 0; text != nullptr && i < kCardHexDigits && text[i] != '\0'; ++i)
-        digits[i] = text[i];
       std::uint8_t card[kCardHexDigits / 2];
-      hex_text_to_bytes(digits, card, kCardHexDigits);
+      hex_prefix_to_bytes(static_cast<const char*>(arg.data), kCardHexDigits, card, sizeof card);
       f.put_bytes(field.offset, card, sizeof card);
       return;
     }

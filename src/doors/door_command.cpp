@@ -7,16 +7,12 @@
 namespace vorskel::doors {
 
 namespace {
-constexpr int kCardDigits = 8;
 constexpr int kCardBytes = 4;
 }  // namespace
 
 void put_card_text(Frame& f, int off, const char* text, int width) {
-  char digits[kCardDigits] = {};
-  for (int i = 0; text != nullptr && i < kCardDigits && i < width && text[i] != '\0'; ++i)
-    digits[i] = text[i];
   std::uint8_t card[kCardBytes];
-  hex_text_to_bytes(digits, card, kCardDigits);
+  hex_prefix_to_bytes(text, width, card, kCardBytes);
   f.put_bytes(off, card, kCardBytes);
 }
 

@@ -32,11 +32,11 @@ inline constexpr Command kTimeTable{41, 32, 32};
 inline constexpr Command kChangeAddressWend{48, 4, 4};
 inline constexpr Command kOpenRelayWend{49, 10, 10};
 inline constexpr Command kOpenInterRelay{50, 2, 2};
-inline constexpr Command kDeviceParameter{60, 15, 131};
+inline constexpr Command kDeviceParameter{60, 15, protocol::kLongReply};
 // The library-wide always-open form of command 37.
-inline constexpr Command kAlwaysOpenDoorLong{37, 131, 131};
+inline constexpr Command kAlwaysOpenDoorLong{37, protocol::kLongReply, protocol::kLongReply};
 // Lusk.
-inline constexpr Command kMasterCard{7, 8, 131};
+inline constexpr Command kMasterCard{7, 8, protocol::kLongReply};
 inline constexpr Command kLuskRegistry{12, 22, 22};
 inline constexpr Command kOnline{23, 0, 128};
 // Hesk.

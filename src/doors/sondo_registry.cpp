@@ -10,7 +10,8 @@
 namespace vorskel::doors {
 namespace {
 
-enum Operation { kStore = 1, kCardOnly = 2, kReadBack = 3 };
+using protocol::kReadBack;
+using protocol::kStore;
 
 constexpr int kCardAt = 0;
 constexpr int kSecondAt = 4;

@@ -19,9 +19,9 @@ constexpr std::uint8_t kRegisterTwoCards = 33;
 constexpr int kOperationAt = 16;  // the operation in the request, a status in the reply
 constexpr int kRequestBytes = kRegistrationBytes + 1;
 constexpr std::uint8_t kAccepted = 0;
-constexpr int kRefused = -2;
-
-enum Operation { kStore = 1, kPassOn = 2, kReadBack = 3 };
+using protocol::kNotAccepted;
+using protocol::kReadBack;
+using protocol::kStore;
 
 constexpr int kCardBytes = 4;
 constexpr int kPasswordBytes = 3;
@@ -116,9 +116,9 @@ int registration(const RegistrationKind& k, Entry* entry, int operation, const c
   if (result != 0) return result;
   // The status byte and a read-back registration are only in a whole reply; a short one leaves
   // request bytes in their places.
-  if (f.received_payload() < kRequestBytes) return kRefused;
-  if (operation == kStore && !echo.matches(f)) return kRefused;
-  if (f.get8(kOperationAt) != kAccepted) return kRefused;
+  if (f.received_payload() < kRequestBytes) return kNotAccepted;
+  if (operation == kStore && !echo.matches(f)) return kNotAccepted;
+  if (f.get8(kOperationAt) != kAccepted) return kNotAccepted;
   if (operation == kReadBack) read_back(k, f.payload(), e);
   return 0;
 }

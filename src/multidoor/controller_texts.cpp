@@ -17,10 +17,7 @@ char* upper_case_in_place(char* text, std::size_t width) {
 }
 
 void hex_text_bytes(const char* text, std::uint8_t* out, int count) {
-  char digits[kLongestHexText] = {};
-  const int n = count * 2 <= kLongestHexText ? count * 2 : kLongestHexText;
-  for (int i = 0; text != nullptr && i < n && text[i] != '\0'; ++i) digits[i] = text[i];
-  hex_text_to_bytes(digits, out, n);
+  hex_prefix_to_bytes(text, kLongestHexText, out, count);
 }
 
 std::uint32_t channel_mask_from_text(const char* text) {

@@ -10,9 +10,10 @@
 
 namespace vorskel::multidoor {
 
-inline constexpr int kBadArgument = -1;          // index, channel or operation out of range
+using protocol::kBadArgument;                    // index, channel or operation out of range
 inline constexpr int kChannelEchoMismatch = -1;  // a channel action answered for another channel
-inline constexpr int kSettingEchoMismatch = -2;  // a setting or table answered with other bytes
+using protocol::kNotAccepted;  // refused (status byte), or answered with other bytes
+inline constexpr int kSettingEchoMismatch = kNotAccepted;
 
 // The first n payload bytes of a request, kept to compare with the reply.
 class EchoCheck {

@@ -25,7 +25,8 @@ constexpr DownloadRow kDisposal{
 
 constexpr std::uint8_t kRegistration = 12;
 constexpr int kRegistrationLen = 28;
-enum Operation { kStore = 1, kCardOnly = 2, kReadBack = 3 };
+using protocol::kReadBack;
+using protocol::kStore;
 constexpr int kNameBytes = 8;
 constexpr int kYearByteTo1900 = 108;         // (full year mod 256) - 108 = year - 1900 (mod 256)
 constexpr std::uint8_t kNumber6Mark = 0xA0;  // the terminal wants the top bits 101

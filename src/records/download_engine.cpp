@@ -5,8 +5,9 @@
 #include <optional>
 
 #include "records/record_file.h"
+#include "terminal/record_counters.h"
+#include "transport/channel.h"
 #include "transport/frame.h"
-#include "transport/library.h"
 #include "vorskel.h"
 
 namespace vorskel::records {
@@ -167,24 +168,15 @@ PagePlan plan_page(const Paging& paging, int record_bytes, const RecordPointers&
 
 int load_record_pointers(RecordPointers& p, const char* host, int port) {
   p = RecordPointers{};
-  unsigned int record[4] = {0, 0, 0, 0};
-  unsigned int registration[3] = {0, 0, 0};
-  const int r = Vorsk_GetPoint(record, registration, host, port);
-  if (r != 0) return r;
-  p.start = record[0];
-  p.end = record[1];
-  p.area_end = record[2];
-  p.cycle = record[3];
-  std::copy(registration, registration + 3, p.registration);
-  return 0;
+  const Reply<RecordPointers> reply = terminal::read_record_pointers(host, port);
+  if (reply.ok()) p = reply.value;
+  return reply.result;
 }
 
 int load_record_total(ScanCount& scan, const char* host, int port) {
-  unsigned int total = 0;
-  unsigned int second = 0;
-  const int r = Vorsk_GetTotal(&total, &second, host, port);
-  if (r == 0) scan.total = total;
-  return r;
+  const Reply<RecordTotal> reply = terminal::read_record_total(host, port);
+  if (reply.ok()) scan.total = reply.value.records;
+  return reply.result;
 }
 
 int download_page(const DownloadRow& row, DownloadState state, std::uint8_t* out, int page,
@@ -208,7 +200,7 @@ int download_page(const DownloadRow& row, DownloadState state, std::uint8_t* out
 
   std::unique_lock<std::recursive_mutex> read_lock;
   if (paging.lock == ReadLock::kRecordRead)
-    read_lock = std::unique_lock<std::recursive_mutex>(*library().record_read_lock);
+    read_lock = std::unique_lock<std::recursive_mutex>(current_channel().record_read_lock());
 
   const PagePlan plan = plan_page(paging, row.layout.record_bytes, *state.pointers, page);
   if (!plan.read) return plan.result;

@@ -6,17 +6,13 @@
 
 #include <cstdint>
 
+#include "vorskel/context.hpp"
+
 namespace vorskel::records {
 
 // The record-pointer query's answer (command 18): the four record pointers and the three
 // registration-area values that follow them.
-struct RecordPointers {
-  std::uint32_t start = 0;     // first byte of the stored records
-  std::uint32_t end = 0;       // where the terminal writes its next record
-  std::uint32_t area_end = 0;  // first byte past the record area (which starts at 0)
-  std::uint32_t cycle = 0;     // 0 linear, 1 wrapped once, 2 or more whole area in use
-  std::uint32_t registration[3] = {0, 0, 0};
-};
+using RecordPointers = vorskel::RecordPointers;
 
 // The count query's record total (command 11) and the records examined since page 0.
 struct ScanCount {

@@ -1,5 +1,7 @@
 // The main terminal's paged record downloads and raw record pages: each export is a row of
 // the download engine (download_engine.h) with its layout (vorsk_layouts.h) and its state.
+#include "records/record_downloads.h"
+
 #include "platform/platform.h"
 #include "records/download_engine.h"
 #include "records/record_file.h"
@@ -86,6 +88,11 @@ int short_record_page(std::uint8_t* out, int page, const char* host, int port) {
 }
 
 }  // namespace
+
+int attendance_page(DownloadState state, std::uint8_t* out, int page, const char* host, int port) {
+  return download_page(kAttendance, state, out, page, host, port);
+}
+
 }  // namespace vorskel::records
 
 using namespace vorskel::records;
@@ -94,7 +101,7 @@ extern "C" {
 
 VORSKEL_API int VORSKEL_CALL Vorsk_Record(unsigned char* out, int page, const char* host,
                                           int port) {
-  return download_page(kAttendance, attendance_state.view(), out, page, host, port);
+  return attendance_page(attendance_state.view(), out, page, host, port);
 }
 
 VORSKEL_API int VORSKEL_CALL Vorsk_Record_Chgpsw(unsigned char* out, int page, const char* host,

@@ -10,10 +10,10 @@ constexpr int kWriteFlash3stHeader = 8;  // length, then address, both 32-bit
 constexpr int kWriteFlash3stReplyLen = 512;
 
 constexpr std::uint8_t kLoopRecord = 143;
-constexpr int kLoopRecordMaxLen = 131;  // the terminal's whole command payload
-constexpr int kLoopRecordReplyLen = 131;
+constexpr int kLoopRecordMaxLen = vorskel::protocol::kLongReply;  // its whole command payload
+constexpr int kLoopRecordReplyLen = vorskel::protocol::kLongReply;
 
-constexpr int kBadArgument = -1;
+using vorskel::protocol::kBadArgument;
 
 }  // namespace
 

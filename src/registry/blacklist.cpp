@@ -138,7 +138,8 @@ VORSKEL_API int VORSKEL_CALL Vorsk_BlackListEx(const char* card, int value1, int
                                                unsigned int extra, int type, const char* host,
                                                int port) {
   vorskel::registry::g_extra.store(extra);
-  return Vorsk_BlackList(card, value1, value2, type, host, port);
+  return vorskel::registry::change({Shape::kHexCardTwoBytesExtra, card, nullptr, value1, value2},
+                                   type, host, port);
 }
 
 VORSKEL_API int VORSKEL_CALL Vorsk_BlackList_ASLK(const char* card, int value1, int value2,

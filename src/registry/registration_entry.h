@@ -11,15 +11,19 @@
 
 namespace vorskel::registry {
 
-inline constexpr std::uint8_t kRegistrationCommand = 12;
+inline constexpr std::uint8_t kRegistrationCommand = protocol::code::kRegistration;
 
 // Operation types of the registration command.
-inline constexpr int kStore = 1;
-inline constexpr int kCardOnly = 2;
-inline constexpr int kReadBack = 3;
+using protocol::kCardOnly;
+using protocol::kReadBack;
+using protocol::kStore;
 inline bool valid_operation(int type) {
-  return type >= kStore && type <= kReadBack;
+  return protocol::valid_registration_op(type);
 }
+
+// Vorsk_Registry on the calling thread's channel: -1 for a bad type or a null entry, a
+// transaction's failure, or the terminal's status.
+int vorsk_registration(VorskRegistryEntry* entry, int type, const char* host, int port);
 
 // Offsets inside the entry.
 inline constexpr int kEntryCard1 = 0;

@@ -69,6 +69,11 @@ int registration(const Layout& l, VorskRegistryEntry* entry, int type, const cha
 }
 
 }  // namespace
+
+int vorsk_registration(VorskRegistryEntry* entry, int type, const char* host, int port) {
+  return registration(kVorsk, entry, type, host, port);
+}
+
 }  // namespace vorskel::registry
 
 extern "C" {
@@ -77,7 +82,7 @@ using namespace vorskel::registry;
 
 VORSKEL_API int VORSKEL_CALL Vorsk_Registry(VorskRegistryEntry* entry, int type, const char* host,
                                             int port) {
-  return registration(kVorsk, entry, type, host, port);
+  return vorsk_registration(entry, type, host, port);
 }
 
 VORSKEL_API int VORSKEL_CALL Vorsk_RegistryEx(VorskRegistryEntry* entry, int type, const char* host,

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "registry/gbk_texts.h"
 #include "terminal/flash_pages.h"
+#include "terminal/record_counters.h"
 #include "vorskel.h"
 
 namespace vorskel::registry {
@@ -86,14 +87,12 @@ std::string dump_path() {
 }
 
 int dump(const DumpKind& kind, const char* host, int port) {
-  unsigned int record_pointers[4];
-  unsigned int registration[3];
-  const int r = Vorsk_GetPoint(record_pointers, registration, host, port);
-  if (r != 0) return r;
+  const Reply<RecordPointers> pointers = terminal::read_record_pointers(host, port);
+  if (!pointers.ok()) return pointers.result;
   // Signed 64-bit addresses: an area that starts below one page step is still walked down
   // to its start instead of wrapping round and reading nothing.
-  const std::int64_t end = registration[0];
-  const std::int64_t start = registration[2];
+  const std::int64_t end = pointers.value.registration[0];
+  const std::int64_t start = pointers.value.registration[2];
   const std::int64_t total = end > start ? (end - start) / kind.slot_size : 0;
   if (total == 0) return 0;
 

@@ -27,7 +27,7 @@ struct Arg {
 
 // What an export returns, before any exchange, for an argument it cannot send: a missing
 // text or buffer, an empty text, a length or count of 0 or less.
-inline constexpr int kRefused = -1;
+inline constexpr int kRefused = protocol::kBadArgument;
 
 enum class Op : std::uint8_t {
   // request fields

@@ -190,7 +190,7 @@ VORSKEL_API int VORSKEL_CALL Vorsk_MifarePsw_Ptr(const VorskCardKeyRecord* recor
   VorskCardKeys keys;
   std::memcpy(keys.keyA, record->keyA, sizeof keys.keyA);
   std::memcpy(keys.keyB, record->keyB, sizeof keys.keyB);
-  return Vorsk_MifarePsw(record->numberA, record->numberB, keys, host, port);
+  return run(f::kMifarePsw, host, port, {record->numberA, record->numberB, &keys});
 }
 VORSKEL_API int VORSKEL_CALL Vorsk_SetOldPSW(int numberA, int numberB, VorskCardKeys keys,
                                              const char* host, int port) {

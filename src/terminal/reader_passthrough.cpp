@@ -14,7 +14,7 @@ constexpr int kComSentCountAt = 448;
 constexpr int kComAnswerCountAt = 450;  // room offered in the request; bytes answered in reply
 
 constexpr std::uint8_t kMarnReader = 57;
-constexpr int kMarnReaderReplyLen = 131;
+constexpr int kMarnReaderReplyLen = vorskel::protocol::kLongReply;
 
 }  // namespace
 

@@ -1,12 +1,16 @@
 // The main terminal's simple commands: one short fixed request each, the reply checked only
 // for its command code. Values the terminal cannot hold are clamped, not refused.
+#include "terminal/simple_commands.h"
+
 #include "terminal/command_family.h"
 #include "vorskel.h"
 
 namespace vorskel::family {
 namespace {
 
-constexpr std::uint8_t kClearAll = 15;  // one code, three sub-commands
+namespace code = protocol::code;
+
+constexpr std::uint8_t kClearAll = code::kClear;  // one code, three sub-commands
 constexpr std::uint8_t kClearRecords = 1;
 constexpr std::uint8_t kClearToZeroPoint = 2;
 constexpr std::uint8_t kClearRegistrations = 3;
@@ -17,37 +21,48 @@ constexpr int kKeypadPasswordChars = 8;
 constexpr int kMoneyBytes = 16;
 constexpr int kMasterCardBytes = 8;
 constexpr int kServerTextChars = 15;
-constexpr int kLongReply = 131;  // what the terminal may answer these two with
+constexpr int kLongReply = protocol::kLongReply;  // what the terminal may answer these two with
 
-constexpr Command kSetTime = command(0x03, 7, 7, local_clock_at(0));
-constexpr Command kReset = command(0x02, 0, 0);
-constexpr Command kInitParameter = command(0x16, 0, 0);
+constexpr Command kSetTime = command(code::kSetTime, 7, 7, local_clock_at(0));
+constexpr Command kReset = command(code::kReset, 0, 0);
+constexpr Command kInitParameter = command(code::kInitParameter, 0, 0);
 constexpr Command kClearRecord = command(kClearAll, 1, 1, fixed(0, kClearRecords));
 constexpr Command kClearRecordZeroPoint = command(kClearAll, 1, 1, fixed(0, kClearToZeroPoint));
 constexpr Command kClearRegistry = command(kClearAll, 1, 1, fixed(0, kClearRegistrations));
-constexpr Command kBeep = command(0x3A, 1, 1, byte_at(0, kArg0));
-constexpr Command kSetLanguage = command(0x10, 1, 1, byte_at(0, kArg0));
+constexpr Command kBeep = command(code::kBeep, 1, 1, byte_at(0, kArg0));
+constexpr Command kSetLanguage = command(code::kSetLanguage, 1, 1, byte_at(0, kArg0));
 constexpr Command kSetRelayTimeOut =
-    command(0x11, 2, 2, at_most8(0, kArg0, kMaxRelayTime), at_most8(1, kArg1, kMaxRelayTime));
-constexpr Command kInterval = command(0x13, 2, 2, at_most16(0, kArg0, kMaxIntervalMinutes));
+    command(code::kSetRelayTimeOut, 2, 2, at_most8(0, kArg0, kMaxRelayTime),
+            at_most8(1, kArg1, kMaxRelayTime));
+constexpr Command kInterval =
+    command(code::kInterval, 2, 2, at_most16(0, kArg0, kMaxIntervalMinutes));
 constexpr Command kKbpsw =
-    command(0x14, kSized, kSized, sized_text_at(0, kKeypadPasswordChars, kArg0));
-constexpr Command kIdMode = command(0x17, 1, 1, flag_at(0, kArg0));
-constexpr Command kBackLight = command(0x20, 1, 1, flag_at(0, kArg0));
-constexpr Command kMoney = command(0x24, kMoneyBytes, kMoneyBytes, bytes_at(0, kMoneyBytes, kArg0));
-constexpr Command kDisableRelay = command(0x3C, 1, kLongReply, byte_at(0, kArg0));
-constexpr Command kEnDisplayName = command(0xB0, 1, 1, byte_at(0, kArg0));
-constexpr Command kSetDeviceType = command(0xB1, 1, 1, byte_at(0, kArg0));
-constexpr Command kSetConsumeType = command(0xB2, 1, 1, byte_at(0, kArg0));
-constexpr Command kSetInterBase = command(0xB3, 1, 1, byte_at(0, kArg0));
-constexpr Command kSetMasterCard =
-    command(0xB4, kMasterCardBytes, kMasterCardBytes, bytes_at(0, kMasterCardBytes, kArg0));
-constexpr Command kEnPrint = command(0xB6, 1, 1, byte_at(0, kArg0));
-constexpr Command kConsumeServer = command(0x91, 4, 4, ipv4_at(0, kArg0));
+    command(code::kKeypadPassword, kSized, kSized, sized_text_at(0, kKeypadPasswordChars, kArg0));
+constexpr Command kIdMode = command(code::kIdMode, 1, 1, flag_at(0, kArg0));
+constexpr Command kBackLight = command(code::kBackLight, 1, 1, flag_at(0, kArg0));
+constexpr Command kMoney =
+    command(code::kMoney, kMoneyBytes, kMoneyBytes, bytes_at(0, kMoneyBytes, kArg0));
+constexpr Command kDisableRelay = command(code::kDisableRelay, 1, kLongReply, byte_at(0, kArg0));
+constexpr Command kEnDisplayName = command(code::kEnDisplayName, 1, 1, byte_at(0, kArg0));
+constexpr Command kSetDeviceType = command(code::kSetDeviceType, 1, 1, byte_at(0, kArg0));
+constexpr Command kSetConsumeType = command(code::kSetConsumeType, 1, 1, byte_at(0, kArg0));
+constexpr Command kSetInterBase = command(code::kSetInterBase, 1, 1, byte_at(0, kArg0));
+constexpr Command kSetMasterCard = command(code::kSetMasterCard, kMasterCardBytes, kMasterCardBytes,
+                                           bytes_at(0, kMasterCardBytes, kArg0));
+constexpr Command kEnPrint = command(code::kEnPrint, 1, 1, byte_at(0, kArg0));
+constexpr Command kConsumeServer = command(code::kConsumeServer, 4, 4, ipv4_at(0, kArg0));
 constexpr Command kServer =
-    command(0x3B, 22, kLongReply, text_at(0, kServerTextChars, kArg0), u16_at(20, kArg1));
+    command(code::kServer, 22, kLongReply, text_at(0, kServerTextChars, kArg0), u16_at(20, kArg1));
 
 }  // namespace
+
+int set_time(const char* host, int port) {
+  return run(kSetTime, host, port, {});
+}
+int clear_records(const char* host, int port) {
+  return run(kClearRecord, host, port, {});
+}
+
 }  // namespace vorskel::family
 
 using vorskel::family::run;
@@ -56,7 +71,7 @@ namespace f = vorskel::family;
 extern "C" {
 
 VORSKEL_API int VORSKEL_CALL Vorsk_SetTime(const char* host, int port) {
-  return run(f::kSetTime, host, port, {});
+  return f::set_time(host, port);
 }
 VORSKEL_API int VORSKEL_CALL Vorsk_Reset(const char* host, int port) {
   return run(f::kReset, host, port, {});
@@ -65,7 +80,7 @@ VORSKEL_API int VORSKEL_CALL Vorsk_InitParameter(const char* host, int port) {
   return run(f::kInitParameter, host, port, {});
 }
 VORSKEL_API int VORSKEL_CALL Vorsk_ClearRecord(const char* host, int port) {
-  return run(f::kClearRecord, host, port, {});
+  return f::clear_records(host, port);
 }
 VORSKEL_API int VORSKEL_CALL Vorsk_ClearRecordZeroPoint(const char* host, int port) {
   return run(f::kClearRecordZeroPoint, host, port, {});

@@ -52,6 +52,14 @@ void hex_text_to_bytes(const char* text, std::uint8_t* out, int count) {
   }
 }
 
+void hex_prefix_to_bytes(const char* text, int room, std::uint8_t* out, int bytes) {
+  if (bytes > kMaxHexTextBytes) bytes = kMaxHexTextBytes;
+  char digits[2 * kMaxHexTextBytes] = {};
+  for (int i = 0; text != nullptr && i < 2 * bytes && i < room && text[i] != '\0'; ++i)
+    digits[i] = text[i];
+  hex_text_to_bytes(digits, out, 2 * bytes);
+}
+
 void card_key(const std::uint8_t serial[4], const std::uint8_t key[6], std::uint8_t out[6]) {
   std::uint8_t result[6];
   for (int i = 0; i < 4; ++i) result[i] = static_cast<std::uint8_t>(~(key[i] ^ serial[i]));

@@ -16,6 +16,12 @@ std::uint8_t crc8(const std::uint8_t* data, std::size_t length);
 // written with a low nibble of 0) and no terminator.
 void hex_text_to_bytes(const char* text, std::uint8_t* out, int count);
 
+// A card or password text of at most room characters (8 hex digits for a card's 4 bytes) to
+// bytes: read up to its end only, at most 2 x bytes digits; missing digits count as 0.
+// Writes bytes bytes (at most kMaxHexTextBytes).
+inline constexpr int kMaxHexTextBytes = 8;
+void hex_prefix_to_bytes(const char* text, int room, std::uint8_t* out, int bytes);
+
 // The 6-byte key of one card from its 4-byte serial number and a 6-byte base key.
 void card_key(const std::uint8_t serial[4], const std::uint8_t key[6], std::uint8_t out[6]);
 

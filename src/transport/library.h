@@ -35,9 +35,9 @@ Library& library();
 void library_attach();
 void library_detach();
 
-inline TNet& command_endpoint() {
-  return *library().command;
-}
+// The calling thread's command endpoint: the library's own, unless a context is in use on
+// this thread (transport/channel.h).
+TNet& command_endpoint();
 inline TNet& watch_endpoint() {
   return *library().watch;
 }

@@ -1,11 +1,17 @@
 // Exports that open and close the two endpoints, choose the local ports and ask a terminal
 // to report to this host.
+#include "transport/channel.h"
 #include "transport/library.h"
 #include "vorskel.h"
 
 namespace {
 
 constexpr int kDefaultTerminalWatchPort = 5201;
+
+void bind_ports(int commandPort, int watchPort) {
+  vorskel::library().command_port.store(commandPort);
+  vorskel::library().watch_port.store(watchPort);
+}
 
 }  // namespace
 
@@ -14,7 +20,7 @@ using vorskel::library;
 extern "C" {
 
 VORSKEL_API int VORSKEL_CALL Vorsk_OpenSocket(void) {
-  vorskel::TNet& endpoint = vorskel::command_endpoint();
+  vorskel::TNet& endpoint = vorskel::Channel::process().endpoint();
   endpoint.Close();
   // Results deliberately unexamined: an unbound socket still works, since the first send
   // gives it a port of the system's choosing and the reply returns there.
@@ -25,7 +31,7 @@ VORSKEL_API int VORSKEL_CALL Vorsk_OpenSocket(void) {
 }
 
 VORSKEL_API int VORSKEL_CALL Vorsk_CloseSocket(void) {
-  return vorskel::command_endpoint().Close();
+  return vorskel::Channel::process().endpoint().Close();
 }
 
 VORSKEL_API int VORSKEL_CALL Vorsk_OpenWatch(void) {
@@ -47,12 +53,11 @@ VORSKEL_API int VORSKEL_CALL Vorsk_Watch2Me(const char* host, int port) {
 }
 
 VORSKEL_API void VORSKEL_CALL Sondo_Bind_Port(int commandPort, int watchPort) {
-  library().command_port.store(commandPort);
-  library().watch_port.store(watchPort);
+  bind_ports(commandPort, watchPort);
 }
 
 VORSKEL_API void VORSKEL_CALL Ferrin_BindPort(int commandPort, int watchPort) {
-  Sondo_Bind_Port(commandPort, watchPort);
+  bind_ports(commandPort, watchPort);
 }
 
 }  // extern "C"

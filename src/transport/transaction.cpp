@@ -5,8 +5,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "transport/channel.h"
 #include "transport/crc16.h"
-#include "transport/library.h"
 #include "transport/wire_trace.h"
 
 namespace vorskel {
@@ -35,34 +35,35 @@ void set_reply_source(ReplySource* source) {
   reply_source.store(source);
 }
 
-int transact_locked(std::uint8_t* frame, int sendLen, int replyLen, const char* host, int port,
-                    int* received);
+int transact_locked(Channel& channel, std::uint8_t* frame, int sendLen, int replyLen,
+                    const char* host, int port, int* received);
 
-// Threads waiting for the command lock. A thread that releases the lock while others wait
-// gives way once, so the woken waiter takes the lock instead of finding it taken again by
-// the releasing thread's next request (a wasted wake-up and switch per transaction).
-std::atomic<int> lock_waiters{0};
-
+// Runs on the calling thread's channel. Threads waiting for a channel's command lock are
+// counted: a thread that releases the lock while others wait gives way once, so the woken
+// waiter takes the lock instead of finding it taken again by the releasing thread's next
+// request (a wasted wake-up and switch per transaction).
 int transact(std::uint8_t* frame, int sendLen, int replyLen, const char* host, int port,
              int* received) {
+  Channel& channel = current_channel();
+  std::atomic<int>& lock_waiters = channel.lock_waiters();
   int r;
   {
     lock_waiters.fetch_add(1, std::memory_order_relaxed);
-    std::unique_lock<std::recursive_mutex> lock(*library().command_lock);
+    std::unique_lock<std::recursive_mutex> lock(channel.command_lock());
     lock_waiters.fetch_sub(1, std::memory_order_relaxed);
-    r = transact_locked(frame, sendLen, replyLen, host, port, received);
+    r = transact_locked(channel, frame, sendLen, replyLen, host, port, received);
   }
   if (lock_waiters.load(std::memory_order_relaxed) > 0) platform::yield_thread();
   return r;
 }
 
-int transact_locked(std::uint8_t* frame, int sendLen, int replyLen, const char* host, int port,
-                    int* received) {
+int transact_locked(Channel& channel, std::uint8_t* frame, int sendLen, int replyLen,
+                    const char* host, int port, int* received) {
   if (received != nullptr) *received = -1;
   if (sendLen < 0 || replyLen < 0 || sendLen > kMaxPayload || replyLen > kMaxPayload)
     return kSendFailed;
   const std::uint8_t code = frame[2];
-  TNet& endpoint = command_endpoint();
+  TNet& endpoint = channel.endpoint();
   drain(endpoint);
 
   const std::uint16_t crc = crc16(frame + 2, static_cast<std::size_t>(sendLen) + 1);
@@ -77,9 +78,15 @@ int transact_locked(std::uint8_t* frame, int sendLen, int replyLen, const char* 
     n = source->exchange(frame, length, reply, room);
     if (n > room) n = -1;
   } else {
-    if (endpoint.SendTo(frame, length, host, port) < 0) return kSendFailed;
-    notify_wire(WireDirection::kSent, frame, static_cast<std::size_t>(length), host, port);
-    n = endpoint.ReceiveFrom(reply, room, nullptr, nullptr);
+    // A channel's retry policy sends the same frame again after a time-out (the process
+    // channel never does).
+    const int attempts = 1 + channel.retries();
+    n = -1;
+    for (int attempt = 0; attempt < attempts && n < 0; ++attempt) {
+      if (endpoint.SendTo(frame, length, host, port) < 0) return kSendFailed;
+      notify_wire(WireDirection::kSent, frame, static_cast<std::size_t>(length), host, port);
+      n = endpoint.ReceiveFrom(reply, room, nullptr, nullptr);
+    }
   }
   if (n < 0) return kNoReply;
   if (received != nullptr) *received = n;

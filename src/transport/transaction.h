@@ -5,18 +5,20 @@
 
 #include <cstdint>
 
+#include "protocol/codes.h"
+
 namespace vorskel {
 
 // Result codes every device function passes on unchanged.
-inline constexpr int kOk = 0;
-inline constexpr int kSendFailed = -20;  // unresolvable host, no socket, or send refused
-inline constexpr int kNoReply = -21;     // time-out, receive failure, or over-long reply
-inline constexpr int kWrongCode = -22;   // a reply with another command code (left in frame)
+using protocol::kNoReply;
+using protocol::kOk;
+using protocol::kSendFailed;
+using protocol::kWrongCode;
 
 inline constexpr int kFrameHeader = 3;    // CRC-16 (2 bytes, low first) + command code
 inline constexpr int kMaxPayload = 2048;  // larger than any command's payload
 inline constexpr int kFrameCapacity = kFrameHeader + kMaxPayload;
-inline constexpr int kDrainRoom = 131;  // scratch room for discarded stale datagrams
+inline constexpr int kDrainRoom = protocol::kLongReply;  // room for discarded stale datagrams
 
 // frame: kFrameCapacity bytes, command code at [2] and payload from [3] on entry; the reply
 // copied over it on return (bytes beyond the reply keep their request values). sendLen and

@@ -53,6 +53,32 @@ TEST(Bcd, HexTextToBytes) {
   }
 }
 
+// The card and password texts the registrations and door commands send: read up to their
+// end and their room only, never past either, and always the whole field written.
+TEST(Bcd, HexPrefixStopsAtTheTextsEndAndItsRoom) {
+  struct Case {
+    const char* text;
+    int room;
+    int bytes;
+    std::vector<unsigned char> expected;
+  } cases[] = {
+      {"1a2B3c4D", 8, 4, {0x1A, 0x2B, 0x3C, 0x4D}},
+      {"1A2", 8, 4, {0x1A, 0x20, 0x00, 0x00}},          // missing digits count as 0
+      {"1A2B3C4D", 3, 4, {0x1A, 0x20, 0x00, 0x00}},     // the room ends the text
+      {"1A2B3C4D99", 16, 4, {0x1A, 0x2B, 0x3C, 0x4D}},  // at most 2 digits a byte
+      {nullptr, 8, 3, {0x00, 0x00, 0x00}},
+      {"0123456789ABCDEF01", 32, 12, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}},
+  };
+  for (const auto& c : cases) {
+    unsigned char out[16];
+    std::memset(out, 0xEE, sizeof out);
+    hex_prefix_to_bytes(c.text, c.room, out, c.bytes);
+    for (std::size_t i = 0; i < c.expected.size(); ++i)
+      EXPECT_EQ(out[i], c.expected[i]) << (c.text ? c.text : "null") << " byte " << i;
+    EXPECT_EQ(out[c.expected.size()], 0xEE) << (c.text ? c.text : "null") << ": wrote too much";
+  }
+}
+
 TEST(CalcPsw, EachOutputByteDependsOnItsInputsOnly) {
   const unsigned char key[6] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
   unsigned char serial[4] = {0x11, 0xDD, 0x33, 0x00};

@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "protocol/codes.h"
 #include "support/sim_fixture.h"
 #include "transport/library.h"
 #include "transport/tnet.h"
@@ -19,8 +20,8 @@ namespace {
 using sim::FaultKind;
 
 constexpr int kRegister = 12;
-constexpr int kStore = 1;
-constexpr int kReadBack = 3;
+using protocol::kReadBack;
+using protocol::kStore;
 constexpr int kTimeoutMs = 80;  // short, yet long enough for a busy machine
 
 VorskRegistryEntry entry(const char* card1, const char* card2, const char* name) {
