@@ -12,6 +12,7 @@ namespace vorskel::cli {
 enum ExitCode {
   kExitOk = 0,
   kExitInternal = 1,
+  kExitAbsent = 1,  // what was to be deleted is not there
   kExitUsage = 2,
   kExitSendFailed = 3,   // could not send: unresolvable host, no socket
   kExitNoReply = 4,      // no reply within the receive time-out

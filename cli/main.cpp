@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
   add_watch_commands(app, options);
   add_card_commands(app, options);
   add_door_commands(app, options);
+  add_registry_commands(app, options);
   add_help_command(app);
 
   try {
