@@ -78,8 +78,9 @@ bool send_live_report(Simulator& sim, const std::string& kind, unsigned n) {
   }
   if (kind == "door") {
     DoorStateBytes state{};
-    state[3] = static_cast<std::uint8_t>(n % 2);  // the door opens and closes in turn
-    return emit_door_state(sim, static_cast<std::uint8_t>(n % kDoorSlots), state);
+    // Door 1 opens and closes in turn: every report is a change a host shows.
+    state[3] = static_cast<std::uint8_t>(n % 2);
+    return emit_door_state(sim, 1, state);
   }
   return emit_report(sim, make_report(kind, n));
 }
