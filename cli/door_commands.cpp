@@ -14,7 +14,7 @@ namespace {
 
 struct DoorArgs {
   std::string address;
-  std::string model = "ferrin";
+  std::string model;
   int door = 0;
   bool hold = false;
 };
@@ -153,7 +153,10 @@ void add_door_commands(CLI::App& app, const Options& options) {
     sub->add_option("terminal", args.address, "HOST[:PORT] (port 5200 by default)")->required();
     if (takes_door)
       sub->add_option("door", args.door, "channel (ferrin) or relay byte (sondo)")->required();
-    sub->add_option("--model", args.model, help)->check(CLI::IsMember(names));
+    sub->add_option("--model", args.model, help)->required()->check(CLI::IsMember(names));
+    sub->footer(std::string("Models: sondo (door controllers doors, sondo, kappel), ferrin.\n"
+                            "Example: vorskel door ") +
+                name + " 127.0.0.1:5200 --model ferrin" + (takes_door ? " 3" : ""));
     return sub;
   };
   auto* open = add("open", "Open a door", true);

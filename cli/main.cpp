@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/errors.h"
+#include "cli/usage.h"
 
 namespace vorskel::cli {
 
@@ -23,10 +24,15 @@ int main(int argc, char** argv) {
   using namespace vorskel::cli;
   CLI::App app{"vorskel: talk to networked card terminals over UDP"};
   app.require_subcommand(1);
+  // Global options are taken anywhere on the line: subcommands pass what they do not know
+  // up to the application (subcommands made after this inherit it).
+  app.fallthrough();
+  app.set_version_flag("--version", std::string("vorskel ") + VORSKEL_VERSION);
   Options options;
   app.add_option("--cmd-port", options.cmd_port, "local UDP port for commands (0: any free)");
   app.add_option("--watch-port", options.watch_port, "local UDP port for reports (0: any free)");
-  app.add_option("--format", options.format, "output: table, csv or json (JSON lines)")
+  app.add_option("--format", options.format,
+                 "output: table, csv or json (JSON lines: one object per record or item)")
       ->check(CLI::IsMember({"table", "csv", "json"}));
 
   add_device_commands(app, options);
@@ -34,16 +40,19 @@ int main(int argc, char** argv) {
   add_watch_commands(app, options);
   add_card_commands(app, options);
   add_door_commands(app, options);
+  add_registry_commands(app, options);
+  add_help_command(app);
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    const int code = app.exit(e);
-    return code == 0 ? kExitOk : kExitUsage;
+    return report_parse_error(app, e, argc, argv);
   }
   try {
     if (g_action) g_action(options);
+    check_standard_output();
   } catch (const Failure& f) {
+    std::fflush(stdout);
     std::fprintf(stderr, "vorskel: %s\n", f.what());
     return f.code();
   } catch (const std::invalid_argument& e) {

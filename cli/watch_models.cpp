@@ -47,15 +47,19 @@ void take_nemmar(Taken& t) {
                 std::to_string(e.valueC)};
 }
 
-// The library leaves the booking's acknowledgement (Brell_BookSucc) to the host; the
-// tool only shows bookings, so a terminal waiting for one may send the booking again.
+// The library leaves the booking's acknowledgement (Brell_BookSucc) to the host: the tool
+// answers each booking it took, so the terminal does not send it again.
+constexpr int kBookingTaken = 1;
+
 void take_brell(Taken& t) {
   BrellBooking b{};
   t.result = Brell_Save2DB(&b, t.sender, &t.sender_port);
   note_bad(t, "lacks the booking marker 1A 2B (not a booking)");
-  if (t.result == 0)
-    t.values = {text(b.card), std::to_string(b.first), std::to_string(b.second),
-                std::to_string(b.digit)};
+  if (t.result != 0) return;
+  t.values = {text(b.card), std::to_string(b.first), std::to_string(b.second),
+              std::to_string(b.digit)};
+  if (Brell_BookSucc(kBookingTaken, t.sender, t.sender_port) < 0)
+    t.note = "booking not acknowledged (the answer could not be sent)";
 }
 
 // Vorsk_Save2db acknowledges each report to its sender itself.
@@ -149,10 +153,7 @@ const std::vector<WatchModel>& watch_models() {
        "payment terminal consumptions",
        {"card", "date", "time", "type", "a", "b", "c"},
        take_nemmar},
-      {"brell",
-       "Brell bookings (not acknowledged)",
-       {"card", "first", "second", "digit"},
-       take_brell},
+      {"brell", "Brell bookings (acknowledged)", {"card", "first", "second", "digit"}, take_brell},
       {"save2db",
        "main terminal saved reports (acknowledged by the library)",
        {"id", "date", "time", "block"},

@@ -29,11 +29,11 @@ echo
 echo "== vorskel time set $terminal"
 "$tool" time set "$terminal"
 echo
-echo "== vorskel --format csv records download $terminal > records.csv"
-"$tool" --format csv records download "$terminal" > records.csv
+echo "== vorskel --format csv records download $terminal --model vorsk > records.csv"
+"$tool" --format csv records download "$terminal" --model vorsk > records.csv
 echo "first lines:"
 head -4 records.csv
 echo "records downloaded: $(($(wc -l < records.csv) - 1)); record files: $(ls records/127.0.0.1 | wc -l) days in $work/records/127.0.0.1/"
 echo
-echo "== vorskel watch $terminal --count 4"
-"$tool" watch "$terminal" --count 4
+echo "== vorskel watch $terminal --model vorsk --count 4"
+"$tool" watch "$terminal" --model vorsk --count 4 --idle 10

@@ -293,6 +293,8 @@ namespace {
 const bool vorsk_reports = register_family("vorsk", 90, install_reports);
 const bool nemmar_reports = register_family("nemmar", 90, install_reports);
 const bool brell_reports = register_family("brell", 90, install_reports);
+const bool nemmarv2_reports = register_family("nemmarv2", 90, install_reports);
+const bool pirrel_reports = register_family("pirrel", 90, install_reports);
 }  // namespace
 
 }  // namespace vorskel::sim

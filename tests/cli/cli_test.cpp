@@ -23,36 +23,10 @@
 #include "sim/models/record_area_layouts.h"
 #include "sim/models/reports.h"
 #include "support/sim_fixture.h"
+#include "tests/cli/tool_run.h"
 
 namespace vorskel {
 namespace {
-
-struct ToolRun {
-  int exit_code = -1;
-  std::string out;
-};
-
-// Runs the tool in dir with stdout captured and stderr discarded.
-ToolRun run_tool(const std::string& args, const std::filesystem::path& dir) {
-  const std::string cmd =
-      "cd '" + dir.string() + "' && '" + VORSKEL_CLI_PATH + "' " + args + " 2>/dev/null";
-  ToolRun r;
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (p == nullptr) return r;
-  std::array<char, 4096> buf;
-  std::size_t n;
-  while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-  const int status = ::pclose(p);
-  r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) out.push_back(l);
-  return out;
-}
 
 class Tool : public testing::SimTest {
  protected:
@@ -94,7 +68,7 @@ TEST_F(Tool, DownloadsEveryRecordAsCsv) {
     return 0;
   });
 
-  const ToolRun r = run_tool("--format csv records download " + terminal(), dir_);
+  const ToolRun r = run_tool("--format csv records download --model vorsk " + terminal(), dir_);
   ASSERT_EQ(r.exit_code, 0);
   auto got = lines(r.out);
   ASSERT_FALSE(got.empty());
@@ -109,14 +83,14 @@ TEST_F(Tool, DownloadsEveryRecordAsCsv) {
   EXPECT_TRUE(std::filesystem::exists(dir_ / "records" / "127.0.0.1"));
 }
 
-TEST_F(Tool, JsonLinesAndTable) {
+TEST_F(Tool, JsonObjectAndTable) {
   const ToolRun json = run_tool("--format json info " + terminal(), dir_);
   ASSERT_EQ(json.exit_code, 0);
-  for (const auto& l : lines(json.out)) {
-    EXPECT_EQ(l.front(), '{');
-    EXPECT_EQ(l.back(), '}');
-    EXPECT_NE(l.find("\"item\":"), std::string::npos);
-  }
+  ASSERT_EQ(lines(json.out).size(), 1u) << "info as JSON is one object";
+  const std::string l = lines(json.out).front();
+  EXPECT_EQ(l.front(), '{');
+  EXPECT_EQ(l.back(), '}');
+  EXPECT_NE(l.find("\"record total\":"), std::string::npos);
   const ToolRun table = run_tool("info " + terminal(), dir_);
   ASSERT_EQ(table.exit_code, 0);
   EXPECT_EQ(lines(table.out).front().rfind("item", 0), 0u);
@@ -128,9 +102,9 @@ TEST_F(Tool, ExitCodePerFailureClass) {
     std::string args;
     int code;
   } cases[] = {
-      {"info no-such-terminal.invalid", 3},  // cannot send
-      {"info " + terminal(), 5},             // a reply with another command code
-      {"info 127.0.0.1:notaport", 2},        // usage
+      {"info " + std::string(64, 'x') + ".invalid", 3},  // cannot send
+      {"info " + terminal(), 5},                         // a reply with another command code
+      {"info 127.0.0.1:notaport", 2},                    // usage
       {"records download --model nosuch " + terminal(), 2},
   };
   for (const auto& c : cases) EXPECT_EQ(run_tool(c.args, dir_).exit_code, c.code) << c.args;
@@ -147,7 +121,7 @@ TEST_F(Tool, CtrlCDuringWatchExitsCleanly) {
     const int devnull = ::open("/dev/null", O_WRONLY);
     ::dup2(devnull, STDOUT_FILENO);
     ::dup2(devnull, STDERR_FILENO);
-    ::execl(VORSKEL_CLI_PATH, VORSKEL_CLI_PATH, "watch", terminal().c_str(),
+    ::execl(VORSKEL_CLI_PATH, VORSKEL_CLI_PATH, "watch", terminal().c_str(), "--model", "vorsk",
             static_cast<char*>(nullptr));
     ::_exit(127);
   }
