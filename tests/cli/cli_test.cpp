@@ -23,6 +23,7 @@
 #include "sim/models/record_area_layouts.h"
 #include "sim/models/reports.h"
 #include "support/sim_fixture.h"
+#include "support/udp_peer.h"
 
 namespace vorskel {
 namespace {
@@ -128,9 +129,9 @@ TEST_F(Tool, ExitCodePerFailureClass) {
     std::string args;
     int code;
   } cases[] = {
-      {"info no-such-terminal.invalid", 3},  // cannot send
-      {"info " + terminal(), 5},             // a reply with another command code
-      {"info 127.0.0.1:notaport", 2},        // usage
+      {std::string("info ") + testing::kUnresolvableHost, 3},  // cannot send
+      {"info " + terminal(), 5},                               // a reply with another command code
+      {"info 127.0.0.1:notaport", 2},                          // usage
       {"records download --model nosuch " + terminal(), 2},
   };
   for (const auto& c : cases) EXPECT_EQ(run_tool(c.args, dir_).exit_code, c.code) << c.args;
