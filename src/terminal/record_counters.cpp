@@ -8,6 +8,10 @@ namespace {
 constexpr std::uint8_t kGetTotal = 11;
 constexpr std::uint8_t kGetPoint = 18;
 constexpr int kCounterReplyLen = 32;
+// Where the fields each query reads end: a reply cut before them is no usable reply.
+constexpr int kTotalsEnd = 4;
+constexpr int kRecordPointersEnd = 14;
+constexpr int kRegistrationPointersEnd = 28;
 
 }  // namespace
 
@@ -16,7 +20,7 @@ extern "C" {
 VORSKEL_API int VORSKEL_CALL Vorsk_GetTotal(unsigned int* recordTotal, unsigned int* secondCount,
                                             const char* host, int port) {
   vorskel::Frame f(kGetTotal);
-  const int r = f.exchange(0, kCounterReplyLen, host, port);
+  const int r = f.exchange(0, kCounterReplyLen, host, port, kTotalsEnd);
   if (r != 0) return r;
   if (recordTotal != nullptr) *recordTotal = f.get16(0);
   if (secondCount != nullptr) *secondCount = f.get16(2);
@@ -27,7 +31,10 @@ VORSKEL_API int VORSKEL_CALL Vorsk_GetPoint(unsigned int* recordPointers,
                                             unsigned int* registrationPointers, const char* host,
                                             int port) {
   vorskel::Frame f(kGetPoint);
-  const int r = f.exchange(0, kCounterReplyLen, host, port);
+  const int reads = registrationPointers != nullptr ? kRegistrationPointersEnd
+                    : recordPointers != nullptr     ? kRecordPointersEnd
+                                                    : 0;
+  const int r = f.exchange(0, kCounterReplyLen, host, port, reads);
   if (r != 0) return r;
   if (recordPointers != nullptr) {
     recordPointers[0] = f.get32(0);  // start pointer
