@@ -7,13 +7,10 @@
 #include "fuzz/fuzz_support.h"
 #include "vorskel.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static vorskel::fuzz::ScratchDirectory scratch;
-  const vorskel::fuzz::ScratchDirectory::Inside inside(scratch);
-  if (size < 1) return 0;
-  vorskel::fuzz::ReplySequence replies(data + 1, size - 1);
-  vorskel::fuzz::ScopedReply scope(&replies);
-  switch (data[0] % 6) {
+namespace {
+
+void dump(int which) {
+  switch (which % 6) {
     case 0:
       Vorsk_DumpBlackList("127.0.0.1", 5200);
       break;
@@ -33,5 +30,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       Vorsk_DumpFlash4("127.0.0.1", 5200);
       break;
   }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static vorskel::fuzz::ScratchDirectory scratch;
+  const vorskel::fuzz::ScratchDirectory::Inside inside(scratch);
+  static const bool swept =
+      (vorskel::fuzz::sweep_reply_lengths(6, [](std::size_t i) { dump(static_cast<int>(i)); }),
+       true);
+  (void)swept;
+  if (size < 1) return 0;
+  vorskel::fuzz::ReplySequence replies(data + 1, size - 1);
+  vorskel::fuzz::ScopedReply scope(&replies);
+  dump(data[0]);
   return 0;
 }

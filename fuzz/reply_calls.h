@@ -45,6 +45,8 @@ int run_reply_call(const ReplyCall (&calls)[N], const std::uint8_t* data, std::s
   // A decoder that complains about every mangled reply must not flood the fuzzer's output.
   static const bool quiet = (platform::set_error_sink([](const char*, const char*) {}), true);
   (void)quiet;
+  static const bool swept = (sweep_reply_lengths(N, [&](std::size_t i) { calls[i].call(); }), true);
+  (void)swept;
   if (size < 1) return 0;
   const ReplyCall& c = calls[(data[0] & 0x7F) % N];
   current_input() = Input{data + 1, size - 1};

@@ -3,6 +3,7 @@
 // system parameters, time table and alarm clock, and the card-reader model's card reads.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "fuzz/reply_calls.h"
 #include "vorskel.h"
@@ -122,6 +123,21 @@ const ReplyCall kCalls[] = {
      [] {
        Guarded<sizeof(VorskCardOperation)> op;
        Marn_Mf_Read(op.as<VorskCardOperation>(), kHost, kPort);
+     }},
+    // Caller memory the header bounds whatever the count: at most 384 bytes of the message
+    // are read, count / 2 bytes of bcd's output written.
+    {kOne,
+     [] {
+       Guarded<384> text;
+       std::memset(text.data, 0xC5, 384);  // Big5 lead bytes to the end, converted
+       vorskel::platform::set_lang_id_override(1028);
+       Vorsk_RealMessageEx(text.data, 1000, 0, kHost, kPort);
+       vorskel::platform::set_lang_id_override(std::nullopt);
+     }},
+    {kOne,
+     [] {
+       Guarded<2> out;
+       bcd("12345", out.data, 5);
      }},
 };
 

@@ -44,10 +44,16 @@ extern "C" {
 
 /* ---- result codes ------------------------------------------------------------------- */
 
-/* Every device function passes these transaction results on unchanged. */
+/* Every device function passes these transaction results on unchanged. A request to a
+ * unicast address is answered only from that address and port: a datagram from any other
+ * sender is discarded and the wait goes on within the same time-out (broadcast requests take
+ * the first datagram). A function that reads fields of the reply gives -21 when the reply
+ * stops before the last byte it reads, and then writes nothing to the caller's buffers (and
+ * a read-modify-write sends nothing); a function that only checks the command code keeps
+ * taking a short reply. */
 #define VORSKEL_OK 0
 #define VORSKEL_ERR_SEND (-20)       /* host text unresolvable, no socket open, send refused */
-#define VORSKEL_ERR_NO_REPLY (-21)   /* no reply in time, receive failed, reply too long */
+#define VORSKEL_ERR_NO_REPLY (-21)   /* no usable reply: none in time, too long or too short */
 #define VORSKEL_ERR_WRONG_CODE (-22) /* the reply carried another command code */
 /* Functions add their own codes, mostly -1 for a bad argument or the end of data. */
 
@@ -97,7 +103,8 @@ VORSKEL_API unsigned short VORSKEL_CALL CalculateCRC16(int length, const unsigne
 VORSKEL_API unsigned char VORSKEL_CALL CalculateCRC8(int length, const unsigned char* data);
 
 /* Hexadecimal text to bytes: count characters (case-insensitive; others count as 0) become
- * count / 2 bytes in out. "1a2B3c4D", 8 gives 1A 2B 3C 4D. No terminator is written. */
+ * count / 2 bytes in out (an odd count's last character is ignored). "1a2B3c4D", 8 gives
+ * 1A 2B 3C 4D. No terminator is written. */
 VORSKEL_API void VORSKEL_CALL bcd(const char* text, unsigned char* out, int count);
 
 /* The 6-byte key of one card from its 4-byte serial and a 6-byte base key:
@@ -110,7 +117,8 @@ VORSKEL_API void VORSKEL_CALL _calc_psw(const unsigned char* serial, const unsig
 
 /* Unless a comment says otherwise, each of these sends one command and returns the
  * transaction result (0, -20, -21, -22); the reply is checked only for its command code, so a
- * terminal that ignores a value still gives 0. Inputs marked "required" that are null give -1
+ * terminal that ignores a value still gives 0 (a query that reads the reply also needs it to
+ * hold the fields it reads, else -21). Inputs marked "required" that are null give -1
  * without sending anything. Numbers travel little-endian. */
 
 /* Caller structures. Their sizes and offsets are fixed (checked when the library builds). */
@@ -391,11 +399,12 @@ VORSKEL_API int VORSKEL_CALL Pirrel_ReadWriteFlash3st(unsigned char* buffer, int
  * dump area (1024 pages, command 34) into the file "<address>.bin" in the current
  * directory: the IPv4 address as the number a little-endian PC reads from its network-order
  * bytes, lower-case hexadecimal (127.0.0.1 gives 100007f.bin, 192.168.1.10 a01a8c0.bin; a
- * host text that is not a dotted address ffffffff.bin). Any existing file is replaced. Each
- * page is tried up to 5 times at once. Returns 0 when every page is in the file (262144 or
- * 524288 bytes); the last transaction result of a page that failed 5 times, the pages
- * before it staying in the file; -1 without sending when the file cannot be created; -2
- * when the file does not take a page (the dump stops there). */
+ * host text that is not a dotted address ffffffff.bin). Any existing file is replaced once
+ * the first page has arrived (a dump that gets no page leaves it as it was). Each page is
+ * tried up to 5 times at once; a reply shorter than a page is a failed try. Returns 0 when every
+ * page is in the file (262144 or 524288 bytes); the last transaction result of a page that failed 5
+ * times, the pages before it staying in the file; -1 when the file cannot be created; -2 when the
+ * file does not take a page (the dump stops there). */
 VORSKEL_API int VORSKEL_CALL Vorsk_DumpFlash2(const char* host, int port);
 VORSKEL_API int VORSKEL_CALL Vorsk_DumpFlash4(const char* host, int port);
 
@@ -650,13 +659,15 @@ VORSKEL_API int VORSKEL_CALL DumpRegistry2Device(int unused1, int unused2);
 
 /* Registration dumps: read the registration pointers (command 18), then the registration
  * area page by page (command 4), newest registration first, and write one line per occupied
- * slot to "Registry.txt" beside the host program's executable (created or emptied).
+ * slot to "Registry.txt" beside the host program's executable (created or emptied once the
+ * first page has arrived: a dump that gets no page leaves an earlier file as it was).
  *   Vorsk: "%02X%02X%02X%02X|card 2 text|name|group|security|year-month-day"
  *   Sondo: the door controller's line in Chinese (GBK) with its 32 door rights
  *   Pirrel: "%08lu|%08lu|name|group|security|n1+n2+n3|year-month-day"
  * Returns the number of registrations written, 0 when there are none (no file is made), -1
- * when Registry.txt cannot be created, or the failing query's or page read's error (the
- * lines written so far stay in the file). */
+ * when Registry.txt cannot be created, -3 when the pointers lie beyond area 2 (256 KiB;
+ * nothing is read), or the failing query's or page read's error (-21 for a pointer reply
+ * too short to hold them; the lines written so far stay in the file). */
 VORSKEL_API int VORSKEL_CALL Vorsk_DumpRegistry(const char* host, int port);
 VORSKEL_API int VORSKEL_CALL Sondo_DumpRegistry(const char* host, int port);
 VORSKEL_API int VORSKEL_CALL Pirrel_DumpRegistry(const char* host, int port);
@@ -683,9 +694,11 @@ VORSKEL_API int VORSKEL_CALL Vorsk_BlackList_ADD(const char* number1, const char
 /* Reads the blacklist in 500-byte blocks (command 56, addresses 0, 500, ... below 65536)
  * into "blacklist.bin" (every block read, raw) and "blacklist.txt" (one line
  * "%02X%02X%02X%02X|high nibble|low nibble" per entry; empty slots 0xEF/0xDF skipped) in
- * the current directory, up to the end mark FF FF FF FF. Returns the number of entries
- * listed, -1 when a file cannot be created (nothing sent), or the failing block's error
- * (both files keep what was written). */
+ * the current directory, up to the end mark FF FF FF FF. Both files are created (emptied)
+ * once the first block has arrived: a dump that gets no block leaves earlier files as they
+ * were. Returns the number of entries listed, -1 when a file cannot be created, or the
+ * failing block's error (a block reply shorter than 502 bytes is -21; both files keep what
+ * was written). */
 VORSKEL_API int VORSKEL_CALL Vorsk_DumpBlackList(const char* host, int port);
 
 /* Fingerprint terminal. Templates are 256 bytes beginning 03 02; their checksum is
@@ -1253,10 +1266,12 @@ VORSKEL_API int VORSKEL_CALL Gaddo_Watch(unsigned char* kind, unsigned char* dat
 VORSKEL_API int VORSKEL_CALL Gaddo_Ack(const unsigned char* bytes, const char* host, int* port);
 /* Commands 112 and 114: the 3 (7) bytes and their CRC-16. The reply's bytes are copied back;
  * when the CRC-16 after them does not match, -1 (and Gaddo_SetMchine fills the 3 bytes with
- * 0x33); else the transaction's result. */
+ * 0x33); else the transaction's result (a failed exchange, a reply too short to hold the
+ * bytes and their CRC-16 included, leaves the bytes as they were sent). */
 VORSKEL_API int VORSKEL_CALL Gaddo_SetMchine(unsigned char* bytes, const char* host, int* port);
 VORSKEL_API int VORSKEL_CALL Gaddo_SetLogic(unsigned char* bytes, const char* host, int* port);
-/* Commands 113 and 115: the 3 (7) bytes of the reply (zeros when there was none). */
+/* Commands 113 and 115: the 3 (7) bytes of the reply (zeros when there was no usable reply:
+ * none, one too short to hold them, or another command's). */
 VORSKEL_API int VORSKEL_CALL Gaddo_GetMchine(unsigned char* bytes, const char* host, int* port);
 VORSKEL_API int VORSKEL_CALL Gaddo_GetLogic(unsigned char* bytes, const char* host, int* port);
 /* Command 116: resets the alarm. The controller need not answer: -21 is reported as 0. */

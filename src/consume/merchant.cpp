@@ -57,7 +57,7 @@ VORSKEL_API int VORSKEL_CALL Vorsk_Merch_Regsitry(VorskMerchRegistryBlock* block
     f.put16(c::kWord, block->word);
   }
   f.put16(c::kStatus, static_cast<std::uint32_t>(operation));
-  const int r = f.exchange(c::kRegistryLen, c::kRegistryLen, host, port);
+  const int r = f.exchange(c::kRegistryLen, c::kRegistryLen, host, port, c::kRegistryLen);
   if (r != 0) return r;
   if (operation == c::kReadBack) {
     block->first = f.get8(c::kFirst);

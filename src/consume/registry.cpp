@@ -109,7 +109,7 @@ VORSKEL_API int VORSKEL_CALL Nemmar_Regsitry(NemmarRegistryBlock* block, int ope
     f.put32(n::kSecond, block->second);
   }
   f.put16(n::kStatus, static_cast<std::uint32_t>(operation));
-  const int r = f.exchange(n::kLen, n::kLen, host, port);
+  const int r = f.exchange(n::kLen, n::kLen, host, port, n::kLen);
   if (r != 0) return r;
   if (operation == c::kReadBack) {
     block->first = f.get32(n::kFirst);
@@ -126,7 +126,7 @@ VORSKEL_API int VORSKEL_CALL Nemmar_Registry_id(char* card, int operation, const
   vorskel::Frame f(c::kRegistry);
   f.put32(n::kCard, c::field_number(card, n::kCardRoom));
   f.put16(n::kStatus, static_cast<std::uint32_t>(operation));
-  const int r = f.exchange(n::kLen, n::kLen, host, port);
+  const int r = f.exchange(n::kLen, n::kLen, host, port, n::kStatus + 2);
   if (r != 0) return r;
   if (operation != c::kReadBack) return 0;
   if (c::status(f, n::kStatus) != 0) return -1;
@@ -142,7 +142,7 @@ VORSKEL_API int VORSKEL_CALL Brell_Registry_id(BrellCardEntry* entry, int operat
   vorskel::Frame f(c::kRegistry);
   c::put_brell_entry(f, *entry);
   f.put16(b::kStatus, static_cast<std::uint32_t>(operation));
-  const int r = f.exchange(b::kLen, b::kLen, host, port);
+  const int r = f.exchange(b::kLen, b::kLen, host, port, b::kLen);
   if (operation == c::kReadBack) {
     // A refusal, and a lost exchange (the frame still holds the request's 3), give -1.
     if (c::status(f, b::kStatus) != 0) return -1;

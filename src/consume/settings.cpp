@@ -161,6 +161,23 @@ void put_field(Frame& f, const Field& field, const Arg& arg) {
   }
 }
 
+// Where the reply bytes a query hands back end: a reply cut before them is no usable reply.
+int reply_end(Take take) {
+  switch (take) {
+    case Take::kNothing:
+      return 0;
+    case Take::kByteAlways:
+      return 1;
+    case Take::kBlock:
+      return kTakenBlock;
+    case Take::kLong:
+      return 4;
+    case Take::kDevice:
+      return kDeviceSecond + 1;
+  }
+  return 0;
+}
+
 void take_reply(const Frame& f, Take take, int result, const Out& out) {
   if (take == Take::kByteAlways) {
     if (out.a != nullptr) *static_cast<std::uint8_t*>(out.a) = f.get8(0);
@@ -198,7 +215,7 @@ int run(const Setting& s, std::initializer_list<Arg> args, const Out& out, const
   Frame f(s.code);
   int i = 0;
   for (const Arg& arg : args) put_field(f, s.fields[static_cast<std::size_t>(i++)], arg);
-  const int r = f.exchange(s.send_len, s.reply_len, host, port);
+  const int r = f.exchange(s.send_len, s.reply_len, host, port, reply_end(s.take));
   take_reply(f, s.take, r, out);
   return r;
 }

@@ -51,6 +51,7 @@ int set_guarded(const Command& c, int n, unsigned char* bytes, const char* host,
   f.put_bytes(0, bytes, n);
   f.put16(n, crc16(bytes, static_cast<std::size_t>(n)));
   const int r = run(c, f, host, *port);
+  if (r != kOk) return r;  // the caller's bytes stay as they were sent
   f.get_bytes(0, bytes, n);
   if (f.get16(n) == crc16(f.payload(), static_cast<std::size_t>(n))) return r;
   if (fill_on_mismatch) std::memset(bytes, kMachineRejected, static_cast<std::size_t>(n));
@@ -61,7 +62,9 @@ int get_guarded(const Command& c, int n, unsigned char* bytes, const char* host,
   if (bytes == nullptr || port == nullptr) return kNullPointer;
   Frame f(c.code);
   const int r = run(c, f, host, *port);
-  f.get_bytes(0, bytes, n);  // zeros when nothing came back
+  // Zeros when no usable reply came back, not what a short or foreign one held.
+  if (r != kOk) f = Frame(c.code);
+  f.get_bytes(0, bytes, n);
   return r;
 }
 

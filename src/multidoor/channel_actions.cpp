@@ -32,7 +32,7 @@ constexpr int kStatusBits = 7;
 int get_status(unsigned char* status, const char* host, int port) {
   if (status == nullptr) return kBadArgument;  // 168 bytes are written on success
   Frame f(kGetStatus);
-  const int r = f.exchange(0, kStatusReplyLen, host, port);
+  const int r = f.exchange(0, kStatusReplyLen, host, port, kStatusFirstChannel + kChannels);
   if (r != 0) return r;
   for (int c = 0; c < kChannels; ++c) {
     const std::uint8_t bits = f.get8(kStatusFirstChannel + c);

@@ -69,7 +69,7 @@ int read_registrations(FerrinDoorRegistration* entries, int page, const char* ho
 
   Frame f(kFlashRead);
   f.put32(0, static_cast<std::uint32_t>(address));
-  const int r = f.exchange(kAddressBytes, kPageBytes, host, port);
+  const int r = f.exchange(kAddressBytes, kPageBytes, host, port, kPageBytes);
   if (r != 0) return r;
 
   // A page holds registrations from its start up to the first slot that is not one. A slot

@@ -49,7 +49,7 @@ int get_segments(const SegmentTable& t, int* table, int index, const char* host,
   if (table == nullptr || !in_range(index, 0, t.last_index)) return kBadArgument;
   Frame f(t.get_code);
   f.put8(0, static_cast<std::uint32_t>(index));
-  const int r = f.exchange(kIndexBytes, wire_length(t), host, port);
+  const int r = f.exchange(kIndexBytes, wire_length(t), host, port, wire_length(t));
   if (r != 0) return r;
   decode_segments(f.payload() + kIndexBytes, t.segments, table);
   return 0;
@@ -67,7 +67,7 @@ int set_holiday(const int* entry, int index, const char* host, int port) {
   // The controller offers no per-entry write: read the table, change one entry, write it
   // back, so the host need not know the other 19 entries.
   Frame read(kGetHolidays);
-  const int r = read.exchange(0, kHolidayTableBytes, host, port);
+  const int r = read.exchange(0, kHolidayTableBytes, host, port, kHolidayTableBytes);
   if (r != 0) return r;
   Frame write(kSetHolidays);
   write.put_bytes(0, read.payload(), kHolidayTableBytes);
@@ -80,7 +80,7 @@ int set_holiday(const int* entry, int index, const char* host, int port) {
 int get_holiday(int* entry, int index, const char* host, int port) {
   if (entry == nullptr || !in_range(index, 0, kHolidays - 1)) return kBadArgument;
   Frame f(kGetHolidays);
-  const int r = f.exchange(0, kHolidayTableBytes, host, port);
+  const int r = f.exchange(0, kHolidayTableBytes, host, port, (index + 1) * kHolidayBytes);
   if (r != 0) return r;
   for (int i = 0; i < kHolidayBytes; ++i)
     entry[i] = static_cast<std::int8_t>(f.get8(index * kHolidayBytes + i));
@@ -103,7 +103,7 @@ int get_map(unsigned char* map, const char* host, int port) {
   if (map == nullptr) return kBadArgument;
   Frame f(kGetMap);
   f.put_bytes(0, map, kMapBytes);  // the request carries the caller's bytes as they stand
-  const int r = f.exchange(kMapBytes, kMapBytes, host, port);
+  const int r = f.exchange(kMapBytes, kMapBytes, host, port, kMapBytes);
   if (r != 0) return r;
   f.get_bytes(0, map, kMapBytes);
   return 0;

@@ -172,7 +172,7 @@ int get_setting(const Setting& s, void* value, int selector, const char* host, i
   Frame f(s.get_code);
   const int at = put_selector(f, s.selector, selector);
   if (at < 0) return kBadArgument;
-  const int r = f.exchange(at, at + s.codec.wire_bytes, host, port);
+  const int r = f.exchange(at, at + s.codec.wire_bytes, host, port, at + s.codec.wire_bytes);
   if (r != 0) return r;
   s.codec.decode(f.payload() + at, value);
   return 0;

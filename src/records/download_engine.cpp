@@ -14,8 +14,6 @@ namespace vorskel::records {
 namespace {
 
 constexpr int kPageAddressBytes = 4;
-// The shared-pointer readers treat a page as gap only below start pointer - 16.
-constexpr std::int64_t kGapMargin = 16;
 constexpr std::uint64_t kAddressLimit = 0x100000000ULL;
 
 // Slots that fit in the frame's payload from offset: a row with a page larger than any
@@ -122,14 +120,19 @@ PagePlan plan_page(const Paging& paging, int record_bytes, const RecordPointers&
   const std::uint64_t size = static_cast<std::uint64_t>(paging.page_bytes);
   const Order order = by_cycle ? reading_order(p) : Order::kLinear;
   std::uint64_t O = static_cast<std::uint64_t>(page) * size;
-  if (order == Order::kLinear) {
+  // The shared-pointer readers' slots lie at fixed places in each page (a page may end in
+  // spare bytes): their linear reading counts pages from the one holding the start pointer.
+  const bool paged_linear = paging.runs == PageRuns::kWholePage && order == Order::kLinear;
+  if (paged_linear) {
+    O += S - S % size;
+    if (O >= E) return plan;
+  } else if (order == Order::kLinear) {
     O += S;
     if (O >= E) return plan;
   } else if (order == Order::kWrapped) {
-    const bool gap =
-        paging.runs == PageRuns::kBetweenPointers
-            ? E <= O && O < S && O + size <= S
-            : O >= E && static_cast<std::int64_t>(O) < static_cast<std::int64_t>(S) - kGapMargin;
+    // Only a page lying wholly in [end, start) is the gap: one holding the start pointer,
+    // however far into it, gives the oldest records from there on.
+    const bool gap = E <= O && O < S && O + size <= S;
     if (gap) {
       plan.result = 0;
       return plan;
@@ -146,11 +149,18 @@ PagePlan plan_page(const Paging& paging, int record_bytes, const RecordPointers&
     plan.runs[plan.run_count++] = {static_cast<int>(offset),
                                    static_cast<int>(std::min<std::uint64_t>(bytes / rb, slots))};
   };
-  if (paging.runs == PageRuns::kWholePage || order != Order::kWrapped) {
+  const std::uint64_t P = O + size;
+  // The shared-pointer readers take nothing before the start pointer or past the end
+  // pointer: the slots there hold the previous cycle's records, which were read before.
+  if (paged_linear) {
+    const std::uint64_t from = std::max(O, S);
+    run(from - O, std::min(P, E) - from);
+    return plan;
+  }
+  if (order != Order::kWrapped) {
     run(0, static_cast<std::uint64_t>(slots) * rb);
     return plan;
   }
-  const std::uint64_t P = O + size;
   if (O < E && E < P && P <= S) {  // the newest records end inside this page
     run(0, E - O);
   } else if (O < S && S < P && O >= E) {  // the oldest records begin inside this page

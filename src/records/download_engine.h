@@ -85,9 +85,9 @@ enum class PageRuns {
   // one call (two runs), a page crossing the area end stops there; every other page, and
   // every page of a linear or whole-area order, gives all its slots.
   kBetweenPointers,
-  // The shared-pointer readers (disposal records, door controllers, flow records): every
-  // slot of the page from its first byte. Gap: page address at or past the end pointer and
-  // below start pointer - 16.
+  // The shared-pointer readers (disposal records, door controllers, flow records): as
+  // kBetweenPointers, and in a linear order too nothing past the end pointer, so every
+  // record between the pointers comes once and none from outside them.
   kWholePage,
 };
 

@@ -66,7 +66,7 @@ int short_record_page(std::uint8_t* out, int page, const char* host, int port) {
   f.put32(0, kShortPageBytes);
   f.put32(4, static_cast<std::uint32_t>(address));
   if (address >= kSlowPageAddress) platform::yield_thread();
-  const int r = f.exchange(kShortRequestLen, kShortReplyLen, host, port);
+  const int r = f.exchange(kShortRequestLen, kShortReplyLen, host, port, kShortPageBytes);
   if (r != 0) return r;
 
   const std::uint64_t before = static_cast<std::uint64_t>(page) * kShortSlots;

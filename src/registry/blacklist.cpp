@@ -64,7 +64,7 @@ int change(const Change& c, int type, const char* host, int port) {
       len = 11;
       break;
   }
-  const int r = f.exchange(len, len, host, port);
+  const int r = f.exchange(len, len, host, port, 1);
   if (r != kOk) return r;
   return static_cast<std::int8_t>(f.get8(0));
 }
@@ -85,10 +85,16 @@ bool empty_slot(const std::uint8_t* e) {
   return e[4] == kEmptySlot[0] || e[4] == kEmptySlot[1];
 }
 
+// Created (earlier ones emptied) only once the first block is here, so a dump that gets
+// nothing leaves earlier files as they were.
 struct DumpFiles {
-  std::FILE* text = std::fopen("blacklist.txt", "w");
-  std::FILE* raw = std::fopen("blacklist.bin", "w+b");
-  bool open() const { return text != nullptr && raw != nullptr; }
+  std::FILE* text = nullptr;
+  std::FILE* raw = nullptr;
+  bool open() {
+    if (text == nullptr) text = std::fopen("blacklist.txt", "w");
+    if (raw == nullptr) raw = std::fopen("blacklist.bin", "w+b");
+    return text != nullptr && raw != nullptr;
+  }
   ~DumpFiles() {
     if (text != nullptr) std::fclose(text);
     if (raw != nullptr) std::fclose(raw);
@@ -97,14 +103,14 @@ struct DumpFiles {
 
 int dump(const char* host, int port) {
   DumpFiles files;
-  if (!files.open()) return -1;
   int count = 0;
   for (std::uint32_t address = 0; address < kAddressLimit; address += kBlockBytes) {
     Frame f(kBlacklistDumpCommand);
     f.put32(0, address);
     f.put16(4, kBlockBytes);
-    const int r = f.exchange(6, kDumpReplyLen, host, port);
+    const int r = f.exchange(6, kDumpReplyLen, host, port, kBlockInReply + kBlockBytes);
     if (r != kOk) return r;
+    if (!files.open()) return -1;
     std::uint8_t block[kBlockBytes];
     f.get_bytes(kBlockInReply, block, kBlockBytes);
     std::fwrite(block, 1, kBlockBytes, files.raw);

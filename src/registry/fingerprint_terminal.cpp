@@ -85,15 +85,20 @@ int registration(VorskRegistryEntry* entry, std::uint8_t* templ, unsigned int* c
   // Every attempt sends the request as built: a failed exchange may have left a stray reply
   // (another command code among it) in the frame, which must not go out as the next request.
   const Frame request = f;
+  // A read-back answered "no template" ends with its CRC field; the answer is at kType.
+  const int reads = type == kReadBack ? kWithoutTemplateLen : kType + 2;
   int r = kOk;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     f = request;
-    r = f.exchange(send_len, kWithTemplateLen, host, port);
+    r = f.exchange(send_len, kWithTemplateLen, host, port, reads);
     if (r == kOk) break;
   }
   if (r != kOk) return r;
   int result = signed16(f, kType);
   if (type == kReadBack) {
+    // A template is taken only from a reply that holds it whole.
+    if (f.get16(kType) != kNoTemplateAnswer && f.received_payload() < kWithTemplateLen)
+      return kNoReply;
     platform::yield_thread();
     take_finger_fields(f, entry);
     if (f.get16(kType) == kNoTemplateAnswer) {
@@ -114,7 +119,7 @@ int registration(VorskRegistryEntry* entry, std::uint8_t* templ, unsigned int* c
 int scan(std::uint8_t* templ, const char* host, int port) {
   command_endpoint().SetReceiveTimeout(kScanWaitMs);
   Frame f(kScan);
-  const int r = f.exchange(0, kScanReplyLen, host, port);
+  const int r = f.exchange(0, kScanReplyLen, host, port, templ != nullptr ? kScanReplyLen : 2);
   command_endpoint().SetReceiveTimeout(kAfterScanWaitMs);
   if (r != kOk) return r;
   if (f.get16(0) != 0) return -1;
@@ -125,7 +130,7 @@ int scan(std::uint8_t* templ, const char* host, int port) {
 int probe(const char* host, int port) {
   Frame f(kProbe);
   f.put32(0, kProbeAsk);
-  const int r = f.exchange(4, 4, host, port);
+  const int r = f.exchange(4, 4, host, port, 4);
   if (r != kOk) return r;
   return f.get32(0) == kProbeAnswer ? 0 : -1;
 }

@@ -59,7 +59,7 @@ int registration(const Layout& l, VorskRegistryEntry* entry, int type, const cha
   put_hex_card(f, 0, entry->card1);
   if (type == kStore) put_store_fields(f, l, *entry);
   f.put16(l.type, static_cast<std::uint32_t>(type));
-  const int r = f.exchange(kRegistrationLen, kRegistrationLen, host, port);
+  const int r = f.exchange(kRegistrationLen, kRegistrationLen, host, port, l.type + 2);
   if (r != kOk) return r;
   if (type == kReadBack) {
     platform::yield_thread();
@@ -96,7 +96,7 @@ VORSKEL_API int VORSKEL_CALL Vorsk_FlowControlRegistry(const unsigned char* bloc
   vorskel::Frame f(kRegistrationCommand);
   f.put_bytes(0, block, kFlowControlLen);
   f.put16(kFlowControlType, static_cast<std::uint32_t>(type));
-  const int r = f.exchange(kFlowControlLen, kFlowControlLen, host, port);
+  const int r = f.exchange(kFlowControlLen, kFlowControlLen, host, port, kFlowControlType + 2);
   if (r != vorskel::kOk) return r;
   return signed16(f, kFlowControlType);
 }

@@ -20,6 +20,8 @@ constexpr int kEndSlack = 16;  // the newest slot begins 16 - size bytes after t
 constexpr int kDoors = 32;     // door rights mask, one bit per door
 constexpr std::uint32_t kMaxFingerCard = 99999999;  // card numbers are 8 decimal digits
 constexpr char kDumpFile[] = "Registry.txt";
+constexpr int kFileNotCreated = -1;
+constexpr int kPointersOutsideArea = -3;
 
 using Slot = const std::uint8_t*;
 
@@ -93,11 +95,15 @@ int dump(const DumpKind& kind, const char* host, int port) {
   // to its start instead of wrapping round and reading nothing.
   const std::int64_t end = pointers.value.registration[0];
   const std::int64_t start = pointers.value.registration[2];
+  // Pointers beyond area 2 are no registration area: walking down from them would take
+  // millions of page reads of whatever the terminal answers.
+  if (end > kArea2Bytes || start > kArea2Bytes) return kPointersOutsideArea;
   const std::int64_t total = end > start ? (end - start) / kind.slot_size : 0;
   if (total == 0) return 0;
 
-  std::FILE* out = std::fopen(dump_path().c_str(), "w+");
-  if (out == nullptr) return -1;
+  // The file is created (an earlier dump's emptied) only once the first page is here, so a
+  // dump that gets nothing leaves an earlier file as it was.
+  std::FILE* out = nullptr;
 
   const std::int64_t step = static_cast<std::int64_t>(kind.slot_size) * kind.slots_per_page;
   std::int64_t written = 0;
@@ -109,9 +115,11 @@ int dump(const DumpKind& kind, const char* host, int port) {
     const int rr = read_flash_page(kFlashArea, bytes, kFlashPageBytes,
                                    static_cast<std::uint32_t>(read_at), host, port);
     if (rr != 0) {
-      std::fclose(out);
+      if (out != nullptr) std::fclose(out);
       return rr;
     }
+    if (out == nullptr) out = std::fopen(dump_path().c_str(), "w+");
+    if (out == nullptr) return kFileNotCreated;
     for (int slot = kind.slots_per_page - 1; slot >= 0; --slot) {
       if (written == total) {
         std::fclose(out);

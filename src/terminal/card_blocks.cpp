@@ -32,7 +32,7 @@ constexpr int kWatchRoom = 256;
 
 // Turns the terminal's status word into the export's result: 0 when it accepted, else -1.
 int accepted(vorskel::Frame& f, int len, const char* host, int port) {
-  const int r = f.exchange(len, len, host, port);
+  const int r = f.exchange(len, len, host, port, 2);
   if (r != 0) return r;
   return f.get16(0) == 0 ? 0 : -1;
 }

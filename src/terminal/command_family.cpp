@@ -1,6 +1,7 @@
 // The engine behind the command tables: request fields in, one transaction, reply fields out.
 #include "terminal/command_family.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -144,6 +145,17 @@ bool is_reply_field(Op op) {
   return op >= Op::kGetText;
 }
 
+// Where the reply fields the row reads end: a reply layout of its own reads the whole reply.
+int reply_end(const Command& c, int reply_len) {
+  int end = 0;
+  for (int k = 0; k < c.field_count; ++k) {
+    const Field& d = c.fields[k];
+    if (!is_reply_field(d.op)) continue;
+    end = std::max(end, d.op == Op::kDecode ? reply_len : d.off + d.width);
+  }
+  return end;
+}
+
 }  // namespace
 
 int run(const Command& c, const char* host, int port, std::initializer_list<Arg> args) {
@@ -166,7 +178,7 @@ int run(const Command& c, const char* host, int port, std::initializer_list<Arg>
   }
   const int send_len = c.send_len == kSized ? sized : c.send_len;
   const int reply_len = c.reply_len == kSized ? sized : c.reply_len;
-  int result = f.exchange(send_len, reply_len, host, port);
+  int result = f.exchange(send_len, reply_len, host, port, reply_end(c, reply_len));
   if (result != kOk) return result;
   for (int k = 0; k < c.field_count; ++k) {
     const Field& d = c.fields[k];

@@ -49,7 +49,8 @@ enum class Op : std::uint8_t {
   kDecimal32,     // decimal text as a 32-bit number (refused if 0)
   kPositive,      // no bytes: refused unless the argument is above 0
   kFill,          // a layout of its own (fill)
-  // reply fields, read only when the transaction returned 0
+  // reply fields, read only when the transaction returned 0 and the reply reached the last
+  // byte a row's reply fields read (a kDecode layout: the whole reply)
   kGetText,        // the reply's text up to its first zero, at most width bytes, no terminator
   kGetSignedByte,  // int out := the reply byte, sign-extended
   kGetU32,         // 32-bit out := [off..off+3]

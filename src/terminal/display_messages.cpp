@@ -76,7 +76,8 @@ int long_text(Frame& f, const Arg* a) {
   if (bytes == nullptr) return kRefused;
   const int count = static_cast<int>(a[kArg1].n);
   const int c = std::min(count, kLongChars);
-  put_display_text(f, kScreenTextAt, c, bytes, c, count);
+  // Only the bytes sent are read: a double-byte character begun at the last one is cut.
+  put_display_text(f, kScreenTextAt, c, bytes, c, c);
   for (int i = 0; i < c; ++i) {
     if (f.get8(kScreenTextAt + i) == 0) f.put8(kScreenTextAt + i, kSpace);
   }

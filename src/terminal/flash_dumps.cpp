@@ -34,16 +34,14 @@ int fetch_page(const DumpKind& kind, int page, Frame& f, const char* host, int p
   for (int attempt = 0; attempt < kAttemptsPerPage; ++attempt) {
     f = Frame(kind.code);
     f.put32(0, static_cast<std::uint32_t>(page) * kDumpPageBytes);
-    r = f.exchange(4, kDumpPageBytes, host, port);
+    r = f.exchange(4, kDumpPageBytes, host, port, kDumpPageBytes);
     if (r == 0) break;
   }
   return r;
 }
 
 int dump(const DumpKind& kind, const char* host, int port) {
-  // A file that cannot be created would lose every page the terminal sends: refuse at once.
-  std::FILE* file = std::fopen(dump_file_name(host).c_str(), "w+b");
-  if (file == nullptr) return kFileNotCreated;
+  std::FILE* file = nullptr;
   int result = 0;
   for (int page = 0; page < kind.pages; ++page) {
     if (kind.pause_before_last && page == kind.pages - 1)
@@ -51,6 +49,11 @@ int dump(const DumpKind& kind, const char* host, int port) {
     Frame f(kind.code);
     result = fetch_page(kind, page, f, host, port);
     if (result != 0) break;
+    // The file is created (an earlier dump's emptied) only once the first page is here, so a
+    // dump that gets nothing leaves an earlier file as it was. One that cannot be created
+    // would lose every page the terminal sends: the dump stops at once.
+    if (file == nullptr) file = std::fopen(dump_file_name(host).c_str(), "w+b");
+    if (file == nullptr) return kFileNotCreated;
     // Each page goes to the file as it arrives; a page the file does not take ends the dump
     // rather than leaving a hole the caller would not notice.
     if (std::fwrite(f.payload(), 1, kDumpPageBytes, file) != kDumpPageBytes ||
@@ -59,7 +62,7 @@ int dump(const DumpKind& kind, const char* host, int port) {
       break;
     }
   }
-  if (std::fclose(file) != 0 && result == 0) result = kFileNotWritten;
+  if (file != nullptr && std::fclose(file) != 0 && result == 0) result = kFileNotWritten;
   return result;
 }
 

@@ -38,9 +38,10 @@ int read_flash_page(int area, std::uint8_t* buffer, int length, std::uint32_t ad
   if (a == nullptr) return -1;
   Frame f(a->read_code);
   f.put32(kAddressAt, address);
-  const int r = f.exchange(4, kFlashPageReplyLen, host, port);
+  const int n = std::min(length, kFlashPageBytes);
+  const int r = f.exchange(4, kFlashPageReplyLen, host, port, n);
   if (r != 0) return r;
-  f.get_bytes(0, buffer, std::min(length, kFlashPageBytes));
+  f.get_bytes(0, buffer, n);
   return 0;
 }
 
@@ -54,7 +55,8 @@ int write_flash_page(int area, const std::uint8_t* buffer, int length, std::uint
   f.put32(kAddressAt, address);
   f.put16(kLengthAt, static_cast<std::uint32_t>(length));
   f.put_bytes(kFlashWriteHeader, buffer, length);
-  const int r = f.exchange(kFlashWriteHeader + length, kFlashPageReplyLen, host, port);
+  const int r =
+      f.exchange(kFlashWriteHeader + length, kFlashPageReplyLen, host, port, kStatusAt + 2);
   if (r != 0) return r;
   return static_cast<std::int16_t>(f.get16(kStatusAt));
 }

@@ -10,6 +10,7 @@ inline constexpr int kFlashPageBytes = 512;      // useful bytes of one page rea
 inline constexpr int kFlashPageReplyLen = 1024;  // room the page read and write accept
 inline constexpr int kFlashWriteMaxBytes = 256;  // most data bytes one page write carries
 inline constexpr int kFlashWriteHeader = 6;      // address (4) and length (2) before the data
+inline constexpr std::uint32_t kArea2Bytes = 512 * 512;  // area 2: 512 pages of 512 bytes
 
 // Reads the page at address of area 2 or 3 into buffer (min(length, 512) bytes, only when the
 // transaction succeeds). -1 for any other area, without an exchange.

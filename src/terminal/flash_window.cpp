@@ -2,6 +2,7 @@
 // area 3 (512 KiB). A window that would run past the end of the area is moved to the last
 // 256 bytes, so the terminal never sees an address it cannot serve.
 #include <algorithm>
+#include <cstring>
 
 #include "transport/frame.h"
 #include "vorskel.h"
@@ -36,10 +37,11 @@ VORSKEL_API int VORSKEL_CALL Pirrel_ReadWriteFlash3st(unsigned char* buffer, int
   f.put16(kCountAt, static_cast<std::uint32_t>(n));
   f.put16(kReadFlagAt, reading ? 1 : 0);
   if (!reading) f.put_bytes(kDataAt, buffer, n);
-  const int r = f.exchange(kExchangeLen, kExchangeLen, host, port);
-  if (reading) {
-    // Copied whatever the result: after a failed exchange the frame still holds the request,
-    // so the caller gets n zero bytes rather than stale contents.
+  const int r = f.exchange(kExchangeLen, kExchangeLen, host, port, reading ? kDataAt + n : 0);
+  if (reading && r != 0) {
+    // n zero bytes rather than stale contents, or a short or foreign reply's bytes.
+    if (buffer != nullptr) std::memset(buffer, 0, static_cast<std::size_t>(n));
+  } else if (reading) {
     const int delivered = std::min<int>(f.get16(kCountAt), n);
     f.get_bytes(kDataAt, buffer, delivered);
   }

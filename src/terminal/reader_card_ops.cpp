@@ -55,7 +55,7 @@ int run(const CardOperation& op, VorskCardOperation* rec, const char* host, int 
 
   vorskel::TNet& endpoint = vorskel::command_endpoint();
   endpoint.SetReceiveTimeout(kDuringOperationMs);
-  const int r = f.exchange(kOperationSendLen, kOperationReplyLen, host, port);
+  const int r = f.exchange(kOperationSendLen, kOperationReplyLen, host, port, kStatusAt + 2);
   endpoint.SetReceiveTimeout(kAfterOperationMs);
   if (r != 0) return r;
 

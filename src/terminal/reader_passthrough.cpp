@@ -30,7 +30,7 @@ VORSKEL_API int VORSKEL_CALL Vorsk_WriteComC(const unsigned char* data, int leng
   f.put_bytes(0, data, n);
   f.put16(kComSentCountAt, static_cast<std::uint32_t>(n));
   f.put16(kComAnswerCountAt, static_cast<std::uint32_t>(room));
-  const int r = f.exchange(kComExchangeLen, kComExchangeLen, host, port);
+  const int r = f.exchange(kComExchangeLen, kComExchangeLen, host, port, kComExchangeLen);
   if (r != 0) return r;
   const int answered = f.get16(kComAnswerCountAt);
   // The caller learns how much the reader answered, but only what fits its buffer is copied.

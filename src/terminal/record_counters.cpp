@@ -10,21 +10,23 @@ namespace {
 using protocol::code::kGetPoint;
 using protocol::code::kGetTotal;
 constexpr int kCounterReplyLen = protocol::kCounterReply;
+// Where the total's fields end: a reply cut before them is no usable reply.
+constexpr int kTotalsEnd = 4;
 
 }  // namespace
 
 Reply<RecordTotal> read_record_total(const char* host, int port) {
   Frame f(kGetTotal);
   Reply<RecordTotal> reply;
-  reply.result = f.exchange(0, kCounterReplyLen, host, port);
+  reply.result = f.exchange(0, kCounterReplyLen, host, port, kTotalsEnd);
   if (reply.ok()) reply.value = {f.get16(0), f.get16(2)};
   return reply;
 }
 
-Reply<RecordPointers> read_record_pointers(const char* host, int port) {
+Reply<RecordPointers> read_record_pointers(const char* host, int port, int reads) {
   Frame f(kGetPoint);
   Reply<RecordPointers> reply;
-  reply.result = f.exchange(0, kCounterReplyLen, host, port);
+  reply.result = f.exchange(0, kCounterReplyLen, host, port, reads);
   if (!reply.ok()) return reply;
   RecordPointers& p = reply.value;
   p.start = f.get32(0);
@@ -53,7 +55,10 @@ VORSKEL_API int VORSKEL_CALL Vorsk_GetTotal(unsigned int* recordTotal, unsigned 
 VORSKEL_API int VORSKEL_CALL Vorsk_GetPoint(unsigned int* recordPointers,
                                             unsigned int* registrationPointers, const char* host,
                                             int port) {
-  const auto reply = vorskel::terminal::read_record_pointers(host, port);
+  const int reads = registrationPointers != nullptr ? vorskel::terminal::kRegistrationPointersEnd
+                    : recordPointers != nullptr     ? vorskel::terminal::kRecordPointersEnd
+                                                    : 0;
+  const auto reply = vorskel::terminal::read_record_pointers(host, port, reads);
   if (!reply.ok()) return reply.result;
   const vorskel::RecordPointers& p = reply.value;
   if (recordPointers != nullptr) {

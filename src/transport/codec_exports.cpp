@@ -17,7 +17,8 @@ VORSKEL_API unsigned char VORSKEL_CALL CalculateCRC8(int length, const unsigned 
 
 VORSKEL_API void VORSKEL_CALL bcd(const char* text, unsigned char* out, int count) {
   if (text == nullptr || out == nullptr) return;
-  vorskel::hex_text_to_bytes(text, out, count);
+  // out holds count / 2 bytes: a lone last digit of an odd count has no byte to go to.
+  vorskel::hex_text_to_bytes(text, out, count - count % 2);
 }
 
 VORSKEL_API void VORSKEL_CALL _calc_psw(const unsigned char* serial, const unsigned char* key,

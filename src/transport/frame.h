@@ -57,9 +57,13 @@ class Frame {
     if (n > 0 && dst != nullptr && fits(off, n)) std::memcpy(dst, payload() + off, n);
   }
 
-  // Runs the command transaction on this frame.
-  int exchange(int sendLen, int replyLen, const char* host, int port) {
-    return transact(bytes_.data(), sendLen, replyLen, host, port, &received_);
+  // Runs the command transaction on this frame. reads is where the reply fields the caller
+  // goes on to read end (payload bytes; 0 when only the command code matters): a reply with
+  // the right code that stops before it is no usable reply, since the bytes it lacks would be
+  // the request's, still in the frame, taken for the terminal's.
+  int exchange(int sendLen, int replyLen, const char* host, int port, int reads = 0) {
+    const int r = transact(bytes_.data(), sendLen, replyLen, host, port, &received_);
+    return r == kOk && received_payload() < reads ? kNoReply : r;
   }
   // Payload bytes the last reply really carried (beyond them the frame still holds the
   // request); -1 when no reply arrived.

@@ -41,6 +41,7 @@ int TNet::Open() {
   if (held_.load()) return -1;
   const platform::SocketHandle s = platform::udp_socket();
   socket_.store(s);
+  timeout_ms_.store(0);  // a new socket waits for ever until told otherwise
   held_.store(true);
   if (s == kInvalidSocket) return -3;
   if (platform::set_broadcast(s) != 0) return -3;
@@ -78,6 +79,10 @@ int TNet::Bind(const char* host, int port) {
 int TNet::SendTo(const void* data, int length, const char* host, int port) {
   Ipv4Address to;
   if (Resolve(host, port, &to) != 0) return -1;
+  return SendTo(data, length, to);
+}
+
+int TNet::SendTo(const void* data, int length, const Ipv4Address& to) {
   Use use(*this);
   if (!use.held() || length < 0) return -1;
   return platform::send_datagram(use.socket(), data, static_cast<std::size_t>(length), to);
@@ -108,7 +113,9 @@ int TNet::ReceiveWaiting(void* buffer, int room) {
 int TNet::SetReceiveTimeout(int milliseconds) {
   Use use(*this);
   if (!use.held()) return -1;
-  return platform::set_receive_timeout(use.socket(), milliseconds);
+  const int r = platform::set_receive_timeout(use.socket(), milliseconds);
+  if (r == 0) timeout_ms_.store(milliseconds);
+  return r;
 }
 
 int TNet::PendingBytes() {

@@ -28,6 +28,7 @@ class TNet {
   int Bind(const char* host, int port);
   // Bytes sent, or -1.
   int SendTo(const void* data, int length, const char* host, int port);
+  int SendTo(const void* data, int length, const platform::Ipv4Address& to);
   // Datagram length (0 for an empty one), or -1 on time-out, closed socket, over-long
   // datagram (consumed and lost) or other failure. senderText (16 bytes) and senderPort are
   // written only for a non-empty datagram; either may be null.
@@ -36,6 +37,7 @@ class TNet {
   // platform::kNothingWaiting when none waits, or -1 on failure. Never blocks.
   int ReceiveWaiting(void* buffer, int room);
   int SetReceiveTimeout(int milliseconds);
+  int ReceiveTimeout() const { return timeout_ms_.load(); }  // the last one set; 0 = for ever
   int PendingBytes();
   // 0 if no socket was held; otherwise the system's close result. Wakes a thread blocked in
   // ReceiveFrom on this endpoint, which then returns -1.
@@ -50,6 +52,7 @@ class TNet {
   std::atomic<platform::SocketHandle> socket_{platform::kInvalidSocket};
   std::atomic<bool> held_{false};
   std::atomic<int> users_{0};
+  std::atomic<int> timeout_ms_{0};
 };
 
 }  // namespace vorskel

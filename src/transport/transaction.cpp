@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 
@@ -27,6 +28,44 @@ void drain(TNet& endpoint) {
     if (n == platform::kNothingWaiting || (n < 0 && endpoint.PendingBytes() <= 0)) return;
     if (n >= 0) notify_wire(WireDirection::kDiscarded, scratch, static_cast<std::size_t>(n), "", 0);
   }
+}
+
+// A request to one terminal is answered from the address and port it went to. Broadcast
+// requests (and addresses ending in 255, which may be a subnet's broadcast) take the first
+// datagram, as hosts that look for terminals rely on.
+bool unicast(const platform::Ipv4Address& to) {
+  std::uint8_t a[4];
+  std::memcpy(a, &to.addr_be, 4);
+  return to.addr_be != 0 && a[3] != 0xFF && (a[0] < 224 || a[0] > 239);
+}
+
+// Waits for the reply. For a unicast request a datagram from any other sender (a late reply
+// from another terminal after an earlier time-out, a stranger's) is discarded and the wait
+// goes on for what is left of the same time-out, not a fresh one.
+int receive_reply(TNet& endpoint, std::uint8_t* reply, int room, const platform::Ipv4Address& to) {
+  if (!unicast(to)) return endpoint.ReceiveFrom(reply, room, nullptr, nullptr);
+  char expected[16];
+  platform::format_dotted_ipv4(to.addr_be, expected);
+  const int expected_port = platform::net_to_host16(to.port_be);
+  const int timeout = endpoint.ReceiveTimeout();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout);
+  int n = -1;
+  for (int i = 0; i < kMaxDrained; ++i) {
+    char sender[16] = "";
+    int sender_port = 0;
+    n = endpoint.ReceiveFrom(reply, room, sender, &sender_port);
+    // An empty datagram names no sender: it is taken as before.
+    if (n <= 0 || (sender_port == expected_port && std::strcmp(sender, expected) == 0)) break;
+    notify_wire(WireDirection::kDiscarded, reply, static_cast<std::size_t>(n), sender, sender_port);
+    n = -1;
+    if (timeout <= 0) continue;  // waiting for ever
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    endpoint.SetReceiveTimeout(static_cast<int>(left.count()));
+  }
+  if (timeout > 0 && endpoint.ReceiveTimeout() != timeout) endpoint.SetReceiveTimeout(timeout);
+  return n;
 }
 
 }  // namespace
@@ -80,12 +119,14 @@ int transact_locked(Channel& channel, std::uint8_t* frame, int sendLen, int repl
   } else {
     // A channel's retry policy sends the same frame again after a time-out (the process
     // channel never does).
+    platform::Ipv4Address to;
+    if (TNet::Resolve(host, port, &to) != 0) return kSendFailed;
     const int attempts = 1 + channel.retries();
     n = -1;
     for (int attempt = 0; attempt < attempts && n < 0; ++attempt) {
-      if (endpoint.SendTo(frame, length, host, port) < 0) return kSendFailed;
+      if (endpoint.SendTo(frame, length, to) < 0) return kSendFailed;
       notify_wire(WireDirection::kSent, frame, static_cast<std::size_t>(length), host, port);
-      n = endpoint.ReceiveFrom(reply, room, nullptr, nullptr);
+      n = receive_reply(endpoint, reply, room, to);
     }
   }
   if (n < 0) return kNoReply;

@@ -24,6 +24,7 @@
 #include "sim/models/reports.h"
 #include "support/sim_fixture.h"
 #include "tests/cli/tool_run.h"
+#include "support/udp_peer.h"
 
 namespace vorskel {
 namespace {
@@ -102,9 +103,9 @@ TEST_F(Tool, ExitCodePerFailureClass) {
     std::string args;
     int code;
   } cases[] = {
-      {"info " + std::string(64, 'x') + ".invalid", 3},  // cannot send
-      {"info " + terminal(), 5},                         // a reply with another command code
-      {"info 127.0.0.1:notaport", 2},                    // usage
+      {std::string("info ") + testing::kUnresolvableHost, 3},  // cannot send
+      {"info " + terminal(), 5},                               // a reply with another command code
+      {"info 127.0.0.1:notaport", 2},                          // usage
       {"records download --model nosuch " + terminal(), 2},
   };
   for (const auto& c : cases) EXPECT_EQ(run_tool(c.args, dir_).exit_code, c.code) << c.args;

@@ -41,7 +41,8 @@ TEST(Bcd, HexTextToBytes) {
       {"12G4", 4, {0x12, 0x04}},  // a bad high digit counts as 0
       {"124G", 4, {0x12, 0x40}},  // a bad low digit leaves the low nibble 0
       {"0A1b2C3d", 8, {0x0A, 0x1B, 0x2C, 0x3D}},
-      {"7", 1, {0x70}},  // an odd count does not read past it
+      {"7", 1, {}},                // a lone last digit has no byte to go to
+      {"12345", 5, {0x12, 0x34}},  // count / 2 bytes: an odd count's last digit is ignored
   };
   for (const auto& c : cases) {
     unsigned char out[8];

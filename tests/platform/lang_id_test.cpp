@@ -4,6 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+#include "transport/codecs.h"
 
 namespace {
 
@@ -94,3 +102,65 @@ TEST(LangId, FromEnvironment) {
 }
 
 }  // namespace
+
+#ifndef _WIN32
+// The one rule the README states, through the process environment and the text conversion
+// the library applies: the locale name decides, whether or not that locale is installed
+// (these tests run where no zh_* locale is), and the first of LC_ALL, LC_CTYPE and LANG that
+// is set and not empty is that name.
+class SavedLocaleEnvironment {
+ public:
+  SavedLocaleEnvironment() {
+    for (const char* name : kNames) {
+      const char* v = std::getenv(name);
+      saved_.emplace_back(name, v != nullptr ? std::optional<std::string>(v) : std::nullopt);
+    }
+  }
+  ~SavedLocaleEnvironment() {
+    for (const auto& [name, value] : saved_) set(name, value ? value->c_str() : nullptr);
+  }
+  static void set(const char* name, const char* value) {
+    if (value != nullptr) {
+      ::setenv(name, value, 1);
+    } else {
+      ::unsetenv(name);
+    }
+  }
+  static constexpr const char* kNames[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+
+ private:
+  std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+};
+
+TEST(LangId, TheEnvironmentsLocaleNameDecidesTheConversionInstalledOrNot) {
+  const SavedLocaleEnvironment saved;
+  vorskel::platform::set_lang_id_override(std::nullopt);
+  struct Case {
+    const char* lc_all;
+    const char* lc_ctype;
+    const char* lang;
+    bool converts;
+  } cases[] = {
+      {nullptr, nullptr, "zh_TW.UTF-8", true},  // LANG alone
+      {"zh_TW.UTF-8", nullptr, nullptr, true},
+      {"zh_HK.Big5HKSCS", nullptr, "en_US.UTF-8", true},
+      {nullptr, "zh_TW", "C", true},
+      {"C", nullptr, "zh_TW.UTF-8", false},
+      {nullptr, "C.UTF-8", "zh_TW.UTF-8", false},
+      {nullptr, nullptr, "zh_CN.UTF-8", false},
+      {"", "", "zh_TW.Big5", true},  // empty counts as unset
+  };
+  const std::uint8_t big5[] = {0xA4, 0xA4};  // a Big5 character
+  for (const Case& c : cases) {
+    SavedLocaleEnvironment::set("LC_ALL", c.lc_all);
+    SavedLocaleEnvironment::set("LC_CTYPE", c.lc_ctype);
+    SavedLocaleEnvironment::set("LANG", c.lang);
+    std::uint8_t out[4] = {};
+    ASSERT_EQ(vorskel::display_text(big5, out, 2), 2);
+    const bool converted = out[0] != big5[0] || out[1] != big5[1];
+    EXPECT_EQ(converted, c.converts) << "LC_ALL=" << (c.lc_all ? c.lc_all : "(unset)")
+                                     << " LC_CTYPE=" << (c.lc_ctype ? c.lc_ctype : "(unset)")
+                                     << " LANG=" << (c.lang ? c.lang : "(unset)");
+  }
+}
+#endif

@@ -134,27 +134,39 @@ TEST_F(Engine, ReachingTheTotalEndsTheRunOrThePage) {
   EXPECT_EQ(call(page, 0), 5);
 }
 
-TEST(EnginePlan, WrappedPagesAndTheTwoGapRules) {
-  const RecordPointers p{.start = 1300, .end = 384, .area_end = 2048, .cycle = 1};
+TEST(EnginePlan, PagesGiveTheRecordsBetweenThePointersOnly) {
+  const RecordPointers wrapped{.start = 1300, .end = 384, .area_end = 2048, .cycle = 1};
+  const RecordPointers linear{.start = 100, .end = 700, .area_end = 2048, .cycle = 0};
   struct Case {
+    RecordPointers p;
     PageRuns runs;
     int page;
     bool read;
     int result;
     std::vector<std::pair<int, int>> runs_of_page;
   } cases[] = {
-      {PageRuns::kBetweenPointers, 0, true, 0, {{0, 24}}},
-      {PageRuns::kBetweenPointers, 1, false, 0, {}},          // [512, 1024) in the gap
-      {PageRuns::kBetweenPointers, 2, true, 0, {{276, 14}}},  // from the start pointer
-      {PageRuns::kBetweenPointers, 3, true, 0, {{0, 32}}},
-      {PageRuns::kBetweenPointers, 4, false, -1, {}},
-      {PageRuns::kWholePage, 0, true, 0, {{0, 32}}},
-      {PageRuns::kWholePage, 1, false, 0, {}},
-      {PageRuns::kWholePage, 2, false, 0, {}},  // 1024 < start - 16: taken as gap
-      {PageRuns::kWholePage, 3, true, 0, {{0, 32}}},
+      {wrapped, PageRuns::kBetweenPointers, 0, true, 0, {{0, 24}}},
+      {wrapped, PageRuns::kBetweenPointers, 1, false, 0, {}},          // [512, 1024) in the gap
+      {wrapped, PageRuns::kBetweenPointers, 2, true, 0, {{276, 14}}},  // from the start pointer
+      {wrapped, PageRuns::kBetweenPointers, 3, true, 0, {{0, 32}}},
+      {wrapped, PageRuns::kBetweenPointers, 4, false, -1, {}},
+      // The shared-pointer readers: the same pages. Page 2 begins 276 bytes before the start
+      // pointer and was taken as gap; page 0 gave the 8 slots after the end pointer too.
+      {wrapped, PageRuns::kWholePage, 0, true, 0, {{0, 24}}},
+      {wrapped, PageRuns::kWholePage, 1, false, 0, {}},
+      {wrapped, PageRuns::kWholePage, 2, true, 0, {{276, 14}}},
+      {wrapped, PageRuns::kWholePage, 3, true, 0, {{0, 32}}},
+      {wrapped, PageRuns::kWholePage, 4, false, -1, {}},
+      // Linear: the record reader reads pages from the start pointer and walks its last page
+      // whole; the shared-pointer readers read the pages holding the start pointer and what
+      // follows, from the start pointer to the end pointer.
+      {linear, PageRuns::kBetweenPointers, 1, true, 0, {{0, 32}}},
+      {linear, PageRuns::kWholePage, 0, true, 0, {{100, 25}}},  // (512 - 100) / 16
+      {linear, PageRuns::kWholePage, 1, true, 0, {{0, 11}}},    // (700 - 512) / 16
+      {linear, PageRuns::kWholePage, 2, false, -1, {}},
   };
   for (const auto& c : cases) {
-    const PagePlan plan = plan_page({.runs = c.runs}, 16, p, c.page);
+    const PagePlan plan = plan_page({.runs = c.runs}, 16, c.p, c.page);
     EXPECT_EQ(plan.read, c.read) << c.page;
     EXPECT_EQ(plan.result, c.result) << c.page;
     std::vector<std::pair<int, int>> runs;

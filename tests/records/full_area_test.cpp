@@ -118,6 +118,9 @@ struct Case {
   std::size_t count;
   std::size_t invalid_every;
   bool files;
+  // Valid-looking records of an earlier cycle lie in the slots after the end pointer: none
+  // of them may come back.
+  bool stale_after_end = false;
 };
 
 // Test names and failure messages show the case's name (not its bytes, padding included).
@@ -141,6 +144,21 @@ TEST_P(FullArea, EveryValidRecordExactlyOnceInEntriesAndFiles) {
                              ? sim::wrapped_area(g, c.area_slots, c.start_slot, records)
                              : sim::linear_area(g, c.area_slots, c.start_slot, records);
   load(area);
+  if (c.stale_after_end) {
+    sim::SeriesOptions old = o;
+    old.count = 40;
+    old.invalid_every = 0;
+    old.seed = 8;
+    const auto stale = sim::record_series(c.kind, old);
+    std::uint32_t slot = 0;
+    while (g.address(slot) < area.end()) ++slot;
+    const std::uint32_t limit = c.shape == Shape::kWrapped ? area.start() : area.area_end();
+    sim().with_model([&](sim::Model& m) {
+      for (std::size_t k = 0; k < stale.size() && g.address(slot) < limit; ++k, ++slot)
+        sim::write_area2(m, g.address(slot), stale[k]);
+      return 0;
+    });
+  }
   sim().set_recording(false);
 
   std::vector<Bytes> expected;
@@ -210,7 +228,18 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"DisposalWrapped", Marn_Disposal_Record, RecordKind::kDisposal, 104, Shape::kWrapped,
              24 * 300, 24 * 200, 5000, 13, true},
         Case{"FlowWrapped", Vorsk_FlowControlRecord, RecordKind::kFlow, 18, Shape::kWrapped,
-             16 * 500, 16 * 300, 6000, 0, false}),
+             16 * 500, 16 * 300, 6000, 0, false},
+        // The shared-pointer readers with the start pointer far into its page (its oldest
+        // records were skipped as gap) and stale records after the end pointer (they were
+        // returned as new).
+        Case{"DisposalWrappedStartDeepInPage", Marn_Disposal_Record, RecordKind::kDisposal, 104,
+             Shape::kWrapped, 24 * 300, 24 * 200 + 19, 5000, 13, true, true},
+        Case{"FlowWrappedStartDeepInPage", Vorsk_FlowControlRecord, RecordKind::kFlow, 18,
+             Shape::kWrapped, 16 * 500, 16 * 300 + 10, 6000, 0, false, true},
+        Case{"DisposalLinearStaleAfterEnd", Marn_Disposal_Record, RecordKind::kDisposal, 104,
+             Shape::kLinear, 24 * 300, 24 * 10 + 5, 5000, 13, true, true},
+        Case{"FlowLinearStaleAfterEnd", Vorsk_FlowControlRecord, RecordKind::kFlow, 18,
+             Shape::kLinear, 16 * 500, 16 * 10 + 3, 6000, 0, false, true}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 }  // namespace

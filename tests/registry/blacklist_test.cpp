@@ -3,6 +3,7 @@
 #include "sim/models/blacklist.h"
 
 #include <filesystem>
+#include <fstream>
 
 #include "registry/registry_fixture.h"
 #include "transport/transaction.h"
@@ -12,6 +13,7 @@ namespace {
 
 using testing::read_file;
 using testing::read_lines;
+using testing::read_text;
 using Blacklist = testing::RegistryTest;
 
 TEST_F(Blacklist, WireBytesOfEachForm) {
@@ -152,10 +154,24 @@ TEST_F(BlacklistDump, FailedBlockKeepsWhatWasWritten) {
   EXPECT_EQ(read_lines(txt()).size(), 200u);
 }
 
-TEST_F(BlacklistDump, FilesThatCannotBeCreatedFailBeforeAnyRead) {
+TEST_F(BlacklistDump, FilesThatCannotBeCreatedFailAtTheFirstBlock) {
   std::filesystem::create_directory(txt());  // a directory where the text file should go
   EXPECT_EQ(Vorsk_DumpBlackList(host(), port()), -1);
-  EXPECT_EQ(sim().request_count(), 0u);
+  EXPECT_EQ(sim().request_count(), 1u);
+}
+
+TEST_F(BlacklistDump, ADumpThatGetsNoBlockLeavesTheEarlierFiles) {
+  // No answer, and a block cut short (501 of its 502 bytes).
+  set_receive_timeout(100);
+  for (auto kind : {sim::FaultKind::kNoReply, sim::FaultKind::kTruncate}) {
+    std::ofstream(txt()) << "00000101|1|1\n";
+    std::ofstream(bin(), std::ios::binary) << "raw";
+    sim().inject(56, sim::Fault{kind, 3 + 501});
+    EXPECT_EQ(Vorsk_DumpBlackList(host(), port()), kNoReply);
+    sim().clear_faults();
+    EXPECT_EQ(read_text(txt()), "00000101|1|1\n");
+    EXPECT_EQ(read_text(bin()), "raw");
+  }
 }
 
 }  // namespace

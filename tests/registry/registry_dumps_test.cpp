@@ -259,6 +259,60 @@ TEST_F(Dumps, FailuresOfQueryPageAndFile) {
   EXPECT_EQ(Vorsk_DumpRegistry(host(), port()), -1);
 }
 
+// The three dumps, for tables of terminal misbehaviour.
+constexpr int (*kDumps[])(const char*, int) = {Vorsk_DumpRegistry, Sondo_DumpRegistry,
+                                               Pirrel_DumpRegistry};
+
+TEST_F(Dumps, ShortRepliesAndPointersBeyondTheAreaEndAtOnce) {
+  // A terminal answering every request with 20 bytes of payload left the pointers to
+  // whatever the frame held: millions of page reads. Pointers beyond area 2 likewise.
+  set_receive_timeout(200);
+  struct Case {
+    const char* what;
+    std::uint32_t end, start;
+    bool cut;
+    int result;
+  } cases[] = {
+      {"20-byte replies", 0x20000 + 16 + 32 * 40, 0x20000, true, kNoReply},
+      {"end beyond area 2", 0x78B7ACD6, 0, false, -3},
+      {"start beyond area 2", 0x20000, 0x40001, false, -3},
+      {"both far beyond", 0xFFFFFFF0, 0xFFFF0000, false, -3},
+  };
+  for (const auto& c : cases) {
+    sim().with_model([&](sim::Model& m) {
+      auto& counters = m.part<sim::RecordCounters>();
+      counters.registration[0] = c.end;
+      counters.registration[2] = c.start;
+      return 0;
+    });
+    if (c.cut) sim().inject(sim::kAnyCode, sim::Fault{sim::FaultKind::kTruncate, 3 + 20});
+    for (auto dump : kDumps) {
+      sim().clear_requests();
+      EXPECT_EQ(dump(host(), port()), c.result) << c.what;
+      EXPECT_EQ(requests().size(), 1u) << c.what << ": only the pointer query";
+      EXPECT_FALSE(testing::file_exists(registry_txt())) << c.what;
+    }
+    sim().clear_faults();
+  }
+}
+
+TEST_F(Dumps, ADumpThatGetsNoPageLeavesTheEarlierFile) {
+  set_receive_timeout(100);
+  for (int i = 0; i < 5; ++i) {
+    char card[9];
+    std::snprintf(card, sizeof card, "%08X", 0x700 + i);
+    VorskRegistryEntry e = make_entry(card, "", "", 0, 0, 0, 2000, 1, 1);
+    ASSERT_EQ(Vorsk_Registry(&e, 1, host(), port()), 1);
+  }
+  ASSERT_EQ(Vorsk_DumpRegistry(host(), port()), 5);
+  const std::string good = read_text(registry_txt());
+  sim().inject(4, sim::Fault{sim::FaultKind::kNoReply});
+  for (auto dump : kDumps) {
+    EXPECT_EQ(dump(host(), port()), kNoReply);
+    EXPECT_EQ(read_text(registry_txt()), good);
+  }
+}
+
 TEST(ExecutableDirectory, IsTheRunningProgramsDirectoryUnlessOverridden) {
 #ifndef _WIN32  // the Windows side is checked in the platform suite
   EXPECT_EQ(platform::executable_directory(),

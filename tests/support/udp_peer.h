@@ -8,6 +8,13 @@
 
 namespace vorskel::testing {
 
+// A host name that cannot resolve and that no resolver is asked about: its label is longer
+// than the 63 characters a DNS label may hold, so the lookup fails on this machine and no
+// query leaves it (a name under .invalid would still be sent to the configured servers).
+inline constexpr char kUnresolvableHost[] =
+    "no-terminal-has-this-name-because-its-label-is-longer-than-dns-allows-any-label";
+static_assert(sizeof kUnresolvableHost - 1 > 63);
+
 class UdpPeer {
  public:
   explicit UdpPeer(int port = 0) : socket_(port) {}

@@ -37,6 +37,22 @@ class WireBytes : public SimTest {
   }
 };
 
+TEST_F(WireBytes, LongMessageReadsNoByteAfterTheCount384ItSends) {
+  // A double-byte character begun at byte 384 was finished with the caller's byte 385, which
+  // the header says is never used: the request must be the same whatever that byte holds.
+  platform::set_lang_id_override(kTraditionalChinese);
+  std::vector<Bytes> sent;
+  for (std::uint8_t after : {0xE9, 0x41}) {
+    std::vector<unsigned char> text(400, 'A');
+    text[383] = 0xC5;  // a Big5 lead byte as the last byte sent
+    text[384] = after;
+    ASSERT_EQ(Vorsk_RealMessageEx(text.data(), 400, 0, host(), port()), 0);
+    const sim::Request r = last_request();
+    sent.emplace_back(r.datagram.begin() + 2, r.datagram.end());
+  }
+  EXPECT_EQ(hex(sent[0]), hex(sent[1]));
+}
+
 TEST_F(WireBytes, ResetIsTheThreeByteFrame) {
   ASSERT_EQ(Vorsk_Reset(host(), port()), 0);
   EXPECT_EQ(hex(last_request().datagram), "42 20 02");

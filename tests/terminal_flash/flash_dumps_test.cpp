@@ -113,11 +113,26 @@ TEST_F(FlashDumps, PageThatAnswersWithinFiveAttemptsIsKept) {
   EXPECT_TRUE(file_bytes(kDumpFile) == image);
 }
 
-TEST_F(FlashDumps, FileThatCannotBeCreatedIsReportedBeforeAnyExchange) {
+TEST_F(FlashDumps, FileThatCannotBeCreatedEndsTheDumpAtItsFirstPage) {
   fs::create_directory(kDumpFile);  // the name is taken by a directory
   EXPECT_EQ(Vorsk_DumpFlash2(host(), port()), -1);
   EXPECT_EQ(Vorsk_DumpFlash4(host(), port()), -1);
-  EXPECT_EQ(sim().request_count(), 0u);
+  EXPECT_EQ(sim().request_count(), 2u) << "one page each, then no further";
+}
+
+TEST_F(FlashDumps, ADumpThatGetsNoPageLeavesTheEarlierFile) {
+  // No answer, and pages cut short (a reply of 511 bytes is a failed try, not a page).
+  set_receive_timeout(40);
+  const std::string older = "an older good dump";
+  for (auto kind : {sim::FaultKind::kNoReply, sim::FaultKind::kTruncate}) {
+    std::ofstream(kDumpFile, std::ios::binary) << older;
+    sim().inject(sim::kAnyCode, sim::Fault{kind, 3 + 511});
+    EXPECT_EQ(Vorsk_DumpFlash2(host(), port()), -21);
+    EXPECT_EQ(Vorsk_DumpFlash4(host(), port()), -21);
+    sim().clear_faults();
+    const Bytes file = file_bytes(kDumpFile);
+    EXPECT_EQ(std::string(file.begin(), file.end()), older);
+  }
 }
 
 TEST_F(FlashDumps, FileThatRefusesAPageStopsTheDump) {

@@ -43,12 +43,12 @@ TEST(Resolve, TextsBecomeAddresses) {
 
 TEST(Resolve, UnknownNameFailsEveryOperationThatResolves) {
   Ipv4Address a;
-  EXPECT_EQ(TNet::Resolve("no-such-terminal.invalid", 5200, &a), -1);
+  EXPECT_EQ(TNet::Resolve(testing::kUnresolvableHost, 5200, &a), -1);
   TNet net;
   ASSERT_EQ(net.Open(), 0);
-  EXPECT_EQ(net.Bind("no-such-terminal.invalid", 0), -1);
+  EXPECT_EQ(net.Bind(testing::kUnresolvableHost, 0), -1);
   const char byte = 1;
-  EXPECT_EQ(net.SendTo(&byte, 1, "no-such-terminal.invalid", 5200), -1);
+  EXPECT_EQ(net.SendTo(&byte, 1, testing::kUnresolvableHost, 5200), -1);
 }
 
 TEST(Endpoint, OpenCloseStates) {

@@ -84,7 +84,7 @@ TEST_F(Lifecycle, WatchRequestLeavesFromTheWatchPort) {
   ASSERT_EQ(r.datagram.size(), 23u);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(r.datagram.data())),
             "watch to me 0123456789");
-  EXPECT_EQ(Vorsk_Watch2Me("no-such-terminal.invalid", port()), -1);
+  EXPECT_EQ(Vorsk_Watch2Me(testing::kUnresolvableHost, port()), -1);
 }
 
 TEST_F(Lifecycle, WatchRequestPortZeroMeans5201) {

@@ -119,7 +119,7 @@ TEST_F(Transaction, FailuresLeaveRequestInFrame) {
 
 TEST_F(Transaction, SendFailures) {
   Frame f(2);
-  EXPECT_EQ(f.exchange(0, 0, "no-such-terminal.invalid", port()), -20);
+  EXPECT_EQ(f.exchange(0, 0, testing::kUnresolvableHost, port()), -20);
   Vorsk_CloseSocket();
   EXPECT_EQ(f.exchange(0, 0, host(), port()), -20);
 }
@@ -165,19 +165,64 @@ TEST_F(Transaction, DuplicateReplyDoesNotLeakIntoTheNextTransaction) {
   }
 }
 
-TEST_F(Transaction, WhateverArrivesFirstIsTheReply) {
-  // The sender is not compared (a broadcast request is answered from the terminal's own
-  // address): a reply from another port is accepted, noise before the reply is taken.
+TEST_F(Transaction, OnlyTheTerminalAskedCanAnswer) {
+  // A unicast request is answered from the address and port it went to: a reply from
+  // another port is no reply; noise from the terminal's own port is still taken.
+  set_receive_timeout(100);
   answer_with(0x48, 2);
   sim().inject(0x48, Fault{FaultKind::kOtherPort, 0, 0, 1});
   Frame a(0x48);
-  EXPECT_EQ(a.exchange(0, 2, host(), port()), 0);
+  EXPECT_EQ(a.exchange(0, 2, host(), port()), -21);
   sim().inject(0x48, Fault{FaultKind::kNoiseBefore, 0, 0, 1});
   Frame b(0x48);
   EXPECT_EQ(b.exchange(0, 2, host(), port()), -22);
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   Frame c(0x48);  // the real reply of b was queued and is drained now
   EXPECT_EQ(c.exchange(0, 2, host(), port()), 0);
+}
+
+TEST_F(Transaction, AStrangersDatagramIsPassedOverAndTheWaitGoesOn) {
+  // The terminal answers late; meanwhile a datagram with the right command code arrives from
+  // another sender. It is discarded and the terminal's own reply is taken.
+  set_receive_timeout(2000);
+  answer_with(0x4A, 2);
+  sim().inject(0x4A, Fault{FaultKind::kDelay, 300, 0, 1});
+  const testing::UdpPeer stranger;
+  int result = 1;
+  Frame f(0x4A);
+  std::thread caller([&] { result = f.exchange(0, 2, host(), port(), 2); });
+  ASSERT_TRUE(sim().wait_for_requests(1, std::chrono::seconds(5)));
+  const Bytes forged = {0, 0, 0x4A, 0xEE, 0xEE};
+  stranger.send_to(command_port(), forged);
+  caller.join();
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(f.get8(0), 0xA0);
+  EXPECT_EQ(f.get8(1), 0xA1);
+}
+
+TEST_F(Transaction, StrangersCannotStretchTheTimeOut) {
+  // Datagrams from another sender keep arriving more often than the time-out: each one
+  // discarded must not start the wait afresh, or the transaction would never end.
+  set_receive_timeout(200);
+  sim().inject(0x4B, Fault{FaultKind::kNoReply});
+  const testing::UdpPeer stranger;
+  std::atomic<bool> done{false};
+  int result = 1;
+  std::thread caller([&] {
+    Frame f(0x4B);
+    result = f.exchange(0, 2, host(), port());
+    done = true;
+  });
+  ASSERT_TRUE(sim().wait_for_requests(1, std::chrono::seconds(5)));
+  int sent = 0;
+  constexpr int kMaxSent = 100;  // 5 s of strangers, 25 time-outs' worth
+  for (; sent < kMaxSent && !done; ++sent) {
+    stranger.send_to(command_port(), {0, 0, 0x4B, 1, 2});
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  caller.join();
+  EXPECT_EQ(result, -21);
+  EXPECT_LT(sent, kMaxSent) << "the transaction waited as long as strangers kept sending";
 }
 
 TEST_F(Transaction, TruncatedAndOverLongReplies) {
@@ -188,6 +233,13 @@ TEST_F(Transaction, TruncatedAndOverLongReplies) {
   ASSERT_EQ(a.exchange(5, 8, host(), port()), 0);
   EXPECT_EQ(a.get8(1), 0xA1);
   EXPECT_EQ(a.get8(4), 0x66);  // beyond the 5 bytes received: the request's byte
+  // A caller that reads up to payload byte 8 gets no usable reply from the same cut.
+  sim().inject(0x49, Fault{FaultKind::kTruncate, 5, 0, 1});
+  Frame c(0x49);
+  EXPECT_EQ(c.exchange(5, 8, host(), port(), 8), -21);
+  sim().inject(0x49, Fault{FaultKind::kTruncate, 3 + 8, 0, 1});
+  Frame d(0x49);
+  EXPECT_EQ(d.exchange(5, 8, host(), port(), 8), 0);
   sim().inject(0x49, Fault{FaultKind::kOverLong, 1, 0, 1});
   Frame b(0x49);
   EXPECT_EQ(b.exchange(0, 8, host(), port()), -21);

@@ -165,7 +165,7 @@ TEST_F(BrellReports, BookingRoundTripIsAcknowledgedToTheTerminal) {
 }
 
 TEST_F(BrellReports, BookSuccFailsWithoutAnOpenWatchEndpointOrAResolvableHost) {
-  EXPECT_EQ(Brell_BookSucc(1, "no-such-terminal.invalid", port()), -1);
+  EXPECT_EQ(Brell_BookSucc(1, testing::kUnresolvableHost, port()), -1);
   Vorsk_CloseWatch();
   EXPECT_EQ(Brell_BookSucc(1, host(), port()), -1);
 }
