@@ -225,7 +225,7 @@ void add_card_commands(CLI::App& app, const Options& options) {
   cards->require_subcommand(1);
   auto base = [&](const char* name, const char* what) {
     auto* sub = cards->add_subcommand(name, what);
-    sub->add_option("terminal", card.address, "HOST[:PORT] (port 5200 by default)")->required();
+    sub->add_option("terminal", card.address, kTerminalHelp)->required();
     sub->add_option("card", card.card, "card number, 8 hexadecimal digits")->required();
     sub->add_flag("--ex", card.ex, "card 2 is a card number too (8 hex digits), no extra number");
     return sub;
@@ -248,7 +248,7 @@ void add_card_commands(CLI::App& app, const Options& options) {
   registry->require_subcommand(1);
   auto* rd = registry->add_subcommand(
       "dump", "Write every registration to Registry.txt beside this program (newest first)");
-  rd->add_option("terminal", dump.address, "HOST[:PORT] (port 5200 by default)")->required();
+  rd->add_option("terminal", dump.address, kTerminalHelp)->required();
   rd->add_option("--model", dump.model, "terminal kind: vorsk, sondo or pirrel")
       ->check(CLI::IsMember({"vorsk", "sondo", "pirrel"}));
   on_run(rd, options, [](const Options& o) { registry_dump(o, dump); });
@@ -258,7 +258,7 @@ void add_card_commands(CLI::App& app, const Options& options) {
   blacklist->require_subcommand(1);
   auto change = [&](const char* name, const char* what) {
     auto* sub = blacklist->add_subcommand(name, what);
-    sub->add_option("terminal", bl.address, "HOST[:PORT] (port 5200 by default)")->required();
+    sub->add_option("terminal", bl.address, kTerminalHelp)->required();
     sub->add_option("card", bl.card, "card number, 8 hexadecimal digits")->required();
     sub->add_option("--value1", bl.value1, "first value byte (default 0)");
     sub->add_option("--value2", bl.value2, "second value byte (default 0)");
@@ -274,7 +274,7 @@ void add_card_commands(CLI::App& app, const Options& options) {
   });
   auto* bl_dump = blacklist->add_subcommand(
       "dump", "Read the blacklist into blacklist.txt and blacklist.bin here, and print it");
-  bl_dump->add_option("terminal", bl.address, "HOST[:PORT] (port 5200 by default)")->required();
+  bl_dump->add_option("terminal", bl.address, kTerminalHelp)->required();
   on_run(bl_dump, options, [](const Options& o) { blacklist_dump(o, bl); });
 }
 

@@ -103,22 +103,22 @@ void flash_dump(const Options& options, const std::string& address, const std::s
 void add_device_commands(CLI::App& app, const Options& options) {
   static std::string address;
   auto* cmd_info = app.add_subcommand("info", "Show a terminal's record counters and pointers");
-  cmd_info->add_option("terminal", address, "HOST[:PORT] (port 5200 by default)")->required();
+  cmd_info->add_option("terminal", address, kTerminalHelp)->required();
   on_run(cmd_info, options, [](const Options& o) { info(o, address); });
 
   auto* time = app.add_subcommand("time", "The terminal's clock");
   time->require_subcommand(1);
   auto* set = time->add_subcommand("set", "Set the terminal's clock to this PC's local time");
-  set->add_option("terminal", address, "HOST[:PORT]")->required();
+  set->add_option("terminal", address, kTerminalHelp)->required();
   on_run(set, options, [](const Options& o) { time_set(o, address); });
 
   auto* cmd_reset = app.add_subcommand("reset", "Restart a terminal");
-  cmd_reset->add_option("terminal", address, "HOST[:PORT]")->required();
+  cmd_reset->add_option("terminal", address, kTerminalHelp)->required();
   on_run(cmd_reset, options, [](const Options& o) { reset(o, address); });
 
   static int beep_value = 1;
   auto* cmd_beep = app.add_subcommand("beep", "Make a terminal beep");
-  cmd_beep->add_option("terminal", address, "HOST[:PORT]")->required();
+  cmd_beep->add_option("terminal", address, kTerminalHelp)->required();
   cmd_beep->add_option("--value", beep_value, "the beep byte, 0-255 (default 1)");
   on_run(cmd_beep, options, [](const Options& o) { beep(o, address, beep_value); });
 
@@ -127,7 +127,7 @@ void add_device_commands(CLI::App& app, const Options& options) {
   flash->require_subcommand(1);
   auto* dump = flash->add_subcommand(
       "dump", "Copy flash area 2 (256 KiB) or the dump area 4 (512 KiB) into <address>.bin here");
-  dump->add_option("terminal", address, "HOST[:PORT]")->required();
+  dump->add_option("terminal", address, kTerminalHelp)->required();
   dump->add_option("--area", area, "2 (records and registrations) or 4 (dump area)")
       ->check(CLI::IsMember({"2", "4"}));
   on_run(dump, options, [](const Options& o) { flash_dump(o, address, area); });

@@ -13,11 +13,13 @@ enum ExitCode {
   kExitOk = 0,
   kExitInternal = 1,
   kExitUsage = 2,
-  kExitSendFailed = 3,  // could not send: unresolvable host, no socket
-  kExitNoReply = 4,     // no reply within the receive time-out
-  kExitWrongReply = 5,  // a reply with another command code
-  kExitRefused = 6,     // the terminal or the library refused (a negative result)
-  kExitFile = 7,        // a file could not be written
+  kExitSendFailed = 3,     // could not send: unresolvable host, no socket
+  kExitNoReply = 4,        // no reply within the receive time-out
+  kExitWrongReply = 5,     // a reply with another command code
+  kExitRefused = 6,        // the terminal or the library refused (a negative result)
+  kExitFile = 7,           // a file could not be written
+  kExitSomeFailed = 8,     // sync: some terminals failed, the others synced
+  kExitNothingWorked = 9,  // sync: no terminal synced (or the database cannot be used)
   kExitInterrupted = 130,
 };
 

@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/errors.h"
+#include "cli/target.h"
 
 namespace vorskel::cli {
 
@@ -28,12 +29,17 @@ int main(int argc, char** argv) {
   app.add_option("--watch-port", options.watch_port, "local UDP port for reports (0: any free)");
   app.add_option("--format", options.format, "output: table, csv or json (JSON lines)")
       ->check(CLI::IsMember({"table", "csv", "json"}));
+  std::string config_path;
+  app.add_option("--config", config_path,
+                 "site configuration file (default $VORSKEL_CONFIG, else "
+                 "$XDG_CONFIG_HOME/vorskel/site.toml, i.e. ~/.config/vorskel/site.toml)");
 
   add_device_commands(app, options);
   add_record_commands(app, options);
   add_watch_commands(app, options);
   add_card_commands(app, options);
   add_door_commands(app, options);
+  add_sync_commands(app, options);
 
   try {
     app.parse(argc, argv);
@@ -41,11 +47,15 @@ int main(int argc, char** argv) {
     const int code = app.exit(e);
     return code == 0 ? kExitOk : kExitUsage;
   }
+  set_config_path(config_path);
   try {
     if (g_action) g_action(options);
   } catch (const Failure& f) {
     std::fprintf(stderr, "vorskel: %s\n", f.what());
     return f.code();
+  } catch (const vorskel::site::ConfigError& e) {
+    std::fprintf(stderr, "vorskel: %s\n", e.what());
+    return kExitUsage;
   } catch (const std::invalid_argument& e) {
     std::fprintf(stderr, "vorskel: %s\n", e.what());
     return kExitUsage;

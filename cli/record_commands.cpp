@@ -8,12 +8,18 @@
 #include "cli/commands.h"
 #include "cli/errors.h"
 #include "cli/progress.h"
-#include "cli/record_models.h"
 #include "cli/target.h"
+#include "service/record_models.h"
 #include "vorskel.h"
 
 namespace vorskel::cli {
 namespace {
+
+using site::EndRule;
+using site::field_text;
+using site::find_record_model;
+using site::record_models;
+using site::RecordModel;
 
 constexpr int kMaxPages = 1 << 20;  // a bound well past any terminal's record area
 
@@ -81,7 +87,7 @@ void add_record_commands(CLI::App& app, const Options& options) {
       "download",
       "Page through the records to the end, append them to records/<host>/<date>.rcd in the "
       "current directory, and print them");
-  dl->add_option("terminal", args.address, "HOST[:PORT] (port 5200 by default)")->required();
+  dl->add_option("terminal", args.address, kTerminalHelp)->required();
   std::vector<std::string> names;
   std::string help = "record layout:";
   for (const auto& m : record_models()) {
