@@ -28,8 +28,8 @@ std::uint64_t window_bytes(const Pointers& p) {
 
 }  // namespace
 
-bool holds_records(const Pointers& at) {
-  return window_bytes(at) > 0;
+long slots_held(const Pointers& at, const RecordModel& model) {
+  return static_cast<long>(window_bytes(at) / static_cast<std::uint64_t>(model.stored_bytes));
 }
 
 std::vector<const std::uint8_t*> age_order(const std::vector<Page>& pages, const Pointers& at,

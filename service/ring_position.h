@@ -30,8 +30,8 @@ struct Page {
 std::vector<const std::uint8_t*> age_order(const std::vector<Page>& pages, const Pointers& at,
                                            const RecordModel& model);
 
-// Whether the pointers say the area holds any record.
-bool holds_records(const Pointers& at);
+// About how many record slots of this model the pointers say are in use (valid or not).
+long slots_held(const Pointers& at, const RecordModel& model);
 
 struct Resume {
   long skip = 0;  // records (oldest first) already in the database

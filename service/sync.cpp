@@ -12,6 +12,8 @@ namespace {
 
 constexpr int kMaxPages = 1 << 20;    // a bound well past any terminal's record area
 constexpr int kDownloadAttempts = 3;  // downloads again when records arrive meanwhile
+// Below this many slots a few invalid ones are no sign of a foreign layout.
+constexpr long kFewSlots = 16;
 
 class TerminalFault : public std::runtime_error {
  public:
@@ -124,7 +126,13 @@ class Run {
   // records, yet none decodes. Refusing matters most before a clear, which would empty a
   // terminal of records nobody has read.
   void refuse_foreign_layout(const std::vector<const std::uint8_t*>& entries, const Pointers& at) {
-    if (entries.empty() && holds_records(at))
+    const long slots = slots_held(at, model_);
+    if (slots >= kFewSlots && static_cast<long>(entries.size()) * 2 < slots)
+      throw TerminalFault("only " + std::to_string(entries.size()) + " of about " +
+                          std::to_string(slots) + " stored records decode under the '" +
+                          std::string(model_.name) +
+                          "' layout: wrong model for this terminal? nothing stored");
+    if (entries.empty() && slots > 0)
       throw TerminalFault("the terminal holds records but none decodes under the '" +
                           std::string(model_.name) +
                           "' layout: wrong model for this terminal? nothing stored");

@@ -73,11 +73,10 @@ bool SyncTest::emptied(sim::Simulator& s) {
 }
 
 void SyncTest::write_config(const std::string& database_url,
-                            const std::vector<TerminalEntry>& terminals, const std::string& extra) {
+                            const std::vector<TerminalEntry>& terminals, int retries) {
   std::ofstream f(dir_ / "site.toml");
   f << "[database]\nurl = \"" << database_url << "\"\n\n"
-    << "[sync]\nretries = 40\ntimeout_ms = 10\nbackoff_ms = 1\n"
-    << extra << "\n";
+    << "[sync]\nretries = " << retries << "\ntimeout_ms = 10\nbackoff_ms = 1\n\n";
   for (const auto& t : terminals)
     f << "[[terminal]]\nname = \"" << t.name << "\"\nmodel = \"" << t.model
       << "\"\nhost = \"127.0.0.1\"\nport = " << t.port

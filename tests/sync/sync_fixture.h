@@ -46,9 +46,9 @@ class SyncTest : public ::testing::Test {
   // Whether the terminal's record area is empty (cleared).
   static bool emptied(sim::Simulator& s);
 
-  // site.toml in the temporary directory; retries and time-outs short, for lossy runs.
+  // site.toml in the temporary directory; time-outs short, retries many, for lossy runs.
   void write_config(const std::string& database_url, const std::vector<TerminalEntry>& terminals,
-                    const std::string& extra = "");
+                    int retries = 40);
   std::string sqlite_url() const { return "sqlite:" + (dir_ / "site.db").string(); }
 
   // Runs `vorskel --config site.toml ARGS...` to its end; file_limit > 0 caps the size of any
