@@ -45,8 +45,10 @@ double download(int port) {
   for (int p = 0; p < kMaxPages; ++p) {
     const int n = Vorsk_Record(page.data(), p, "127.0.0.1", port);
     if (n == -1) break;
-    if (n < -1) --p;  // the same page again
-    else records += n;
+    if (n < -1)
+      --p;  // the same page again
+    else
+      records += n;
   }
   const double s = seconds_since(t);
   if (records != kRecords) std::fprintf(stderr, "download: %ld records\n", records);
@@ -79,7 +81,8 @@ int main() {
   t.backoff_ms = 0;
 
   std::unique_ptr<testing::PostgresCluster> pg;
-  if (!testing::PostgresCluster::bin_dir().empty()) pg = std::make_unique<testing::PostgresCluster>();
+  if (!testing::PostgresCluster::bin_dir().empty())
+    pg = std::make_unique<testing::PostgresCluster>();
 
   std::vector<double> plain, sqlite, postgres;
   (void)site::open_record_source(t);  // opens the endpoint before the first timing

@@ -197,7 +197,7 @@ class PostgresDatabase : public Database {
         throw DatabaseError(describe() + ": schema version " + std::to_string(version) +
                             " is newer than this program's " + std::to_string(kSchemaVersion));
       if (version < 1) {
-        exec(kPostgresSchema);
+        exec(schema_sql(kPostgres));
         exec("INSERT INTO schema_version (version) VALUES (1)");
       }
       exec("COMMIT");

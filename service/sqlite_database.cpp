@@ -184,7 +184,7 @@ class SqliteDatabase : public Database {
         throw DatabaseError(file_ + ": schema version " + std::to_string(version) +
                             " is newer than this program's " + std::to_string(kSchemaVersion));
       if (version < 1) {
-        exec(kSqliteSchema);
+        exec(schema_sql(kSqlite).c_str());
         exec("INSERT INTO schema_version (version) VALUES (1)");
       }
       exec("COMMIT");

@@ -57,9 +57,10 @@ std::vector<std::vector<std::string>> PostgresCluster::rows(const std::string& s
   if (PQstatus(c) == CONNECTION_OK) {
     PGresult* r = PQexec(c, sql.c_str());
     if (PQresultStatus(r) != PGRES_TUPLES_OK) {
+      const std::string why = sql + ": " + PQerrorMessage(c);
       PQclear(r);
       PQfinish(c);
-      throw std::runtime_error(sql + ": " + PQerrorMessage(c));
+      throw std::runtime_error(why);
     }
     for (int i = 0; i < PQntuples(r); ++i) {
       std::vector<std::string> row;
