@@ -148,7 +148,7 @@ void add_card_commands(CLI::App& app, const Options& options) {
   cards->require_subcommand(1);
   auto base = [&](const char* name, const char* what) {
     auto* sub = cards->add_subcommand(name, what);
-    sub->add_option("terminal", card.address, "HOST[:PORT] (port 5200 by default)")->required();
+    sub->add_option("terminal", card.address, kTerminalHelp)->required();
     sub->add_option("card", card.card, "card number, 8 hexadecimal digits")->required();
     sub->add_flag("--ex", card.ex, "card 2 is a card number too (8 hex digits), no extra number");
     return sub;

@@ -19,5 +19,6 @@ void add_watch_commands(CLI::App& app, const Options& options);
 void add_card_commands(CLI::App& app, const Options& options);
 void add_door_commands(CLI::App& app, const Options& options);
 void add_registry_commands(CLI::App& app, const Options& options);
+void add_sync_commands(CLI::App& app, const Options& options);
 
 }  // namespace vorskel::cli

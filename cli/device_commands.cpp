@@ -163,7 +163,7 @@ void add_device_commands(CLI::App& app, const Options& options) {
   static bool identity = false;
   auto* cmd_info = app.add_subcommand(
       "info", "Show a terminal's record counters and pointers (and what it says it is)");
-  cmd_info->add_option("terminal", address, "HOST[:PORT] (port 5200 by default)")->required();
+  cmd_info->add_option("terminal", address, kTerminalHelp)->required();
   cmd_info->add_flag("--identity", identity,
                      "also the identity, device byte and firmware version (main terminal)");
   cmd_info->footer(
@@ -175,18 +175,18 @@ void add_device_commands(CLI::App& app, const Options& options) {
   auto* time = app.add_subcommand("time", "The terminal's clock");
   time->require_subcommand(1);
   auto* set = time->add_subcommand("set", "Set the terminal's clock to this PC's local time");
-  set->add_option("terminal", address, "HOST[:PORT]")->required();
+  set->add_option("terminal", address, kTerminalHelp)->required();
   set->footer("Models: every terminal.\nExample: vorskel time set 127.0.0.1:5200");
   on_run(set, options, [](const Options& o) { time_set(o, address); });
 
   auto* cmd_reset = app.add_subcommand("reset", "Restart a terminal");
-  cmd_reset->add_option("terminal", address, "HOST[:PORT]")->required();
+  cmd_reset->add_option("terminal", address, kTerminalHelp)->required();
   cmd_reset->footer("Models: vorsk, pirrel.\nExample: vorskel reset 127.0.0.1:5200");
   on_run(cmd_reset, options, [](const Options& o) { reset(o, address); });
 
   static int beep_value = 1;
   auto* cmd_beep = app.add_subcommand("beep", "Make a terminal beep");
-  cmd_beep->add_option("terminal", address, "HOST[:PORT]")->required();
+  cmd_beep->add_option("terminal", address, kTerminalHelp)->required();
   cmd_beep->add_option("--value", beep_value, "the beep byte, 0-255 (default 1)");
   cmd_beep->footer("Models: vorsk.\nExample: vorskel beep 127.0.0.1:5200 --value 2");
   on_run(cmd_beep, options, [](const Options& o) { beep(o, address, beep_value); });
@@ -201,7 +201,7 @@ void add_device_commands(CLI::App& app, const Options& options) {
       "(renamed into place only when complete)");
   dump->add_option("--output,-o", output, "the file (default <address>.bin, e.g. 100007f.bin)");
   dump->footer("Models: vorsk.\nExample: vorskel flash dump 127.0.0.1:5200 -o area2.bin");
-  dump->add_option("terminal", address, "HOST[:PORT]")->required();
+  dump->add_option("terminal", address, kTerminalHelp)->required();
   dump->add_option("--area", area, "2 (records and registrations) or 4 (dump area)")
       ->check(CLI::IsMember({"2", "4"}));
   on_run(dump, options, [](const Options& o) { flash_dump(o, address, area, output); });

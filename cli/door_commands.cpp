@@ -150,7 +150,7 @@ void add_door_commands(CLI::App& app, const Options& options) {
   door->require_subcommand(1);
   auto add = [&](const char* name, const char* what, bool takes_door) {
     auto* sub = door->add_subcommand(name, what);
-    sub->add_option("terminal", args.address, "HOST[:PORT] (port 5200 by default)")->required();
+    sub->add_option("terminal", args.address, kTerminalHelp)->required();
     if (takes_door)
       sub->add_option("door", args.door, "channel (ferrin) or relay byte (sondo)")->required();
     sub->add_option("--model", args.model, help)->required()->check(CLI::IsMember(names));

@@ -20,6 +20,8 @@ enum ExitCode {
   kExitRefused = 6,      // the terminal or the library refused (a negative result)
   kExitFile = 7,         // a file could not be written
   kExitWrongLayout = 8,  // the records do not fit the chosen layout (another model?)
+  kExitSomeFailed = 9,     // sync: some terminals failed, the others synced
+  kExitNothingWorked = 10,  // sync: no terminal synced (or the database cannot be used)
   kExitInterrupted = 130,
 };
 

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/record_models.h"
+#include "service/record_models.h"
 
 namespace vorskel::cli {
+
+using site::RecordModel;
 
 struct LayoutVerdict {
   long checked = 0;     // records with a date to check (0 for layouts without one)

@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/errors.h"
 #include "cli/usage.h"
+#include "cli/target.h"
 
 namespace vorskel::cli {
 
@@ -34,6 +35,10 @@ int main(int argc, char** argv) {
   app.add_option("--format", options.format,
                  "output: table, csv or json (JSON lines: one object per record or item)")
       ->check(CLI::IsMember({"table", "csv", "json"}));
+  std::string config_path;
+  app.add_option("--config", config_path,
+                 "site configuration file (default $VORSKEL_CONFIG, else "
+                 "$XDG_CONFIG_HOME/vorskel/site.toml, i.e. ~/.config/vorskel/site.toml)");
 
   add_device_commands(app, options);
   add_record_commands(app, options);
@@ -42,12 +47,14 @@ int main(int argc, char** argv) {
   add_door_commands(app, options);
   add_registry_commands(app, options);
   add_help_command(app);
+  add_sync_commands(app, options);
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return report_parse_error(app, e, argc, argv);
   }
+  set_config_path(config_path);
   try {
     if (g_action) g_action(options);
     check_standard_output();
@@ -55,6 +62,9 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     std::fprintf(stderr, "vorskel: %s\n", f.what());
     return f.code();
+  } catch (const vorskel::site::ConfigError& e) {
+    std::fprintf(stderr, "vorskel: %s\n", e.what());
+    return kExitUsage;
   } catch (const std::invalid_argument& e) {
     std::fprintf(stderr, "vorskel: %s\n", e.what());
     return kExitUsage;

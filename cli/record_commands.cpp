@@ -18,14 +18,19 @@
 #include "cli/interrupt.h"
 #include "cli/layout_check.h"
 #include "cli/progress.h"
-#include "cli/record_models.h"
 #include "cli/target.h"
+#include "service/record_models.h"
 #include "vorskel.h"
 
 namespace vorskel::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using site::EndRule;
+using site::field_text;
+using site::find_record_model;
+using site::record_models;
+using site::RecordModel;
 
 constexpr int kMaxPages = 1 << 20;  // a bound well past any terminal's record area
 
@@ -181,7 +186,7 @@ void add_record_commands(CLI::App& app, const Options& options) {
       "download",
       "Page through the records to the end, check that they fit the layout, print them and "
       "append them to records/<host>/<date>.rcd");
-  dl->add_option("terminal", args.address, "HOST[:PORT] (port 5200 by default)")->required();
+  dl->add_option("terminal", args.address, kTerminalHelp)->required();
   std::vector<std::string> names;
   std::string help = "record layout, by the terminal model that stores it:";
   for (const auto& m : record_models()) {

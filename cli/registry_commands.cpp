@@ -234,7 +234,7 @@ void add_registry_commands(CLI::App& app, const Options& options) {
   registry->require_subcommand(1);
   auto* rd = registry->add_subcommand(
       "dump", "Print every registration (newest first), erased slots left out");
-  rd->add_option("terminal", dump.address, "HOST[:PORT] (port 5200 by default)")->required();
+  rd->add_option("terminal", dump.address, kTerminalHelp)->required();
   rd->add_option("--model", dump.model, "terminal kind: vorsk, sondo (door controllers) or pirrel")
       ->required()
       ->check(CLI::IsMember({"vorsk", "sondo", "pirrel"}));
@@ -249,7 +249,7 @@ void add_registry_commands(CLI::App& app, const Options& options) {
   blacklist->require_subcommand(1);
   auto change = [&](const char* name, const char* what) {
     auto* sub = blacklist->add_subcommand(name, what);
-    sub->add_option("terminal", bl.address, "HOST[:PORT] (port 5200 by default)")->required();
+    sub->add_option("terminal", bl.address, kTerminalHelp)->required();
     sub->add_option("card", bl.card, "card number, 8 hexadecimal digits")->required();
     return sub;
   };
@@ -272,7 +272,7 @@ void add_registry_commands(CLI::App& app, const Options& options) {
       "dump",
       "Print the blacklist; blacklist.txt and blacklist.bin here are replaced only by a "
       "complete dump");
-  bl_dump->add_option("terminal", bl.address, "HOST[:PORT] (port 5200 by default)")->required();
+  bl_dump->add_option("terminal", bl.address, kTerminalHelp)->required();
   bl_dump->add_option("--output,-o", bl.output, "write the entries to FILE ('-': standard output)");
   bl_dump->footer("Models: vorsk.\nExample: vorskel blacklist dump 127.0.0.1:5200 --format json");
   on_run(bl_dump, options, [](const Options& o) { blacklist_dump(o, bl); });

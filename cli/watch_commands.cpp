@@ -124,8 +124,7 @@ void add_watch_commands(CLI::App& app, const Options& options) {
   static WatchArgs args;
   auto* w =
       app.add_subcommand("watch", "Receive a terminal's live reports and print them until Ctrl-C");
-  w->add_option("terminal", args.address, "HOST[:PORT] to ask for reports (port 5200 by default)")
-      ->required();
+  w->add_option("terminal", args.address, kTerminalHelp)->required();
   std::vector<std::string> names;
   std::string help = "report kind:";
   for (const auto& m : watch_models()) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job, against the bundled simulator: start a simulated terminal on 127.0.0.1 with a
 # few thousand records, set its clock, download every record into the record files, show
-# what came, receive a few live reports, and stop the simulator.
+# what came, receive a few live reports, sync the terminal's records into the built-in SQLite
+# database (clearing them on the terminal) and query it, and stop the simulator.
 set -euo pipefail
 build=${1:-build}
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -37,3 +38,23 @@ echo "records downloaded: $(($(wc -l < records.csv) - 1)); record files: $(ls re
 echo
 echo "== vorskel watch $terminal --model vorsk --count 4"
 "$tool" watch "$terminal" --model vorsk --count 4 --idle 10
+echo
+echo "== vorskel --config site.toml sync   (the terminal named 'gate', into the built-in SQLite database)"
+rm -f site.db site.db-wal site.db-shm
+cat > site.toml <<TOML
+[database]
+url = "sqlite:site.db"
+
+[[terminal]]
+name = "gate"
+model = "vorsk"
+host = "127.0.0.1"
+port = ${terminal##*:}
+clear_after_sync = true
+TOML
+"$tool" --config site.toml sync
+echo "== again: nothing new"
+"$tool" --config site.toml sync
+echo
+echo "== vorskel --config site.toml events --terminal gate --limit 4"
+"$tool" --config site.toml events --terminal gate --limit 4

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sim/models/terminal_state.h"
 #include "sim/simulator.h"
 #include "src/protocol/codes.h"
 
@@ -77,8 +78,16 @@ void install_settings(Model& m, TerminalSettings& s) {
     ++s.factory_resets;
     return Bytes{};
   });
-  m.on(15, [&s](const Request& r) -> Reply {
+  m.on(15, [&s, &m](const Request& r) -> Reply {
     s.clears.push_back(r.p8(0));
+    // Records (1): the stored ones are gone, the next is written where the last one ended;
+    // back to the zero point (2): the next is written at the area's first slot.
+    auto& k = m.part<RecordCounters>();
+    if (r.p8(0) == 1 || r.p8(0) == 2) {
+      k.start = k.end = r.p8(0) == 1 ? k.end : 0;
+      k.cycle = 0;
+      k.record_total = 0;
+    }
     return echo(r);
   });
 }

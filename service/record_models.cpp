@@ -1,11 +1,11 @@
-#include "cli/record_models.h"
+#include "service/record_models.h"
 
 #include <cstdint>
 #include <cstdio>
 
 #include "vorskel.h"
 
-namespace vorskel::cli {
+namespace vorskel::site {
 
 namespace {
 
@@ -171,8 +171,61 @@ const std::vector<RecordModel>& record_models() {
   return models;
 }
 
+namespace {
+
+int ferrin_clear(const char* host, int port) {
+  return Ferrin_InitRecord(host, port);
+}
+
+struct SyncTraits {
+  const char* name;
+  const char* kind;
+  int (*clear)(const char*, int);
+  int stored_bytes;
+  int page_bytes;
+};
+
+// The main terminal family shares one record area and its clear (command 15); the payment
+// terminals' clear is not known, so their records are never cleared by a sync.
+const SyncTraits kSyncTraits[] = {
+    {"vorsk", "attendance", Vorsk_ClearRecord, 16, 512},
+    {"chgpsw", "password-change", Vorsk_ClearRecord, 16, 512},
+    {"w34", "attendance", Vorsk_ClearRecord, 16, 512},
+    {"ex", "attendance", Vorsk_ClearRecord, 10, 320},
+    {"flow", "flow", Vorsk_ClearRecord, 18, 288},
+    {"disposal", "disposal", Vorsk_ClearRecord, 21, 512},
+    {"nemmar", "payment", nullptr, 19, 494},
+    {"nemmar-id", "payment", nullptr, 10, 320},
+    {"nemmarv2", "payment", nullptr, 22, 506},
+    {"brell", "payment", nullptr, 16, 512},
+    {"sondo", "door", Vorsk_ClearRecord, 16, 512},
+    {"sondo-ex", "door", Vorsk_ClearRecord, 16, 512},
+    {"lusk", "door", Vorsk_ClearRecord, 16, 512},
+    {"ferrin", "door", ferrin_clear, 16, 512},
+    {"ferrin66", "door", ferrin_clear, 16, 512},
+    {"merch", "payment", nullptr, 8, 512},
+};
+
+}  // namespace
+
+const std::vector<RecordModel>& sync_models() {
+  static const std::vector<RecordModel> models = [] {
+    std::vector<RecordModel> out = record_models();
+    for (auto& m : out)
+      for (const auto& t : kSyncTraits)
+        if (std::string(t.name) == m.name) {
+          m.kind = t.kind;
+          m.clear = t.clear;
+          m.stored_bytes = t.stored_bytes;
+          m.page_bytes = t.page_bytes;
+        }
+    return out;
+  }();
+  return models;
+}
+
 const RecordModel* find_record_model(const std::string& name) {
-  for (const auto& m : record_models())
+  for (const auto& m : sync_models())
     if (name == m.name) return &m;
   return nullptr;
 }
@@ -200,4 +253,4 @@ std::string field_text(const unsigned char* entry, const Field& field) {
   return out;
 }
 
-}  // namespace vorskel::cli
+}  // namespace vorskel::site

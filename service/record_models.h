@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace vorskel::cli {
+namespace vorskel::site {
 
 using PageReader = int (*)(unsigned char* out, int page, const char* host, int port);
 
@@ -39,12 +39,21 @@ struct RecordModel {
   std::vector<Field> fields;
   bool uses_record_total;  // page 0 asks the terminal for its record total (progress ETA)
   EndRule end = EndRule::kMinusOne;
+  // What a sync needs beyond the download: the event kind stored, the clear that empties the
+  // terminal's record area (nullptr: none known) and where records sit in flash (bytes per
+  // stored record, bytes per page) to tell the newest records from the oldest.
+  const char* kind = "attendance";
+  int (*clear)(const char* host, int port) = nullptr;
+  int stored_bytes = 16;
+  int page_bytes = 512;
 };
 
 const std::vector<RecordModel>& record_models();
+// The same models with their sync traits filled in (find_record_model looks here).
+const std::vector<RecordModel>& sync_models();
 const RecordModel* find_record_model(const std::string& name);
 
 // The text of one field of an entry.
 std::string field_text(const unsigned char* entry, const Field& field);
 
-}  // namespace vorskel::cli
+}  // namespace vorskel::site
