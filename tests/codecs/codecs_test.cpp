@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "support/temp_dir.h"
 #include "vorskel.h"
 
 namespace vorskel {
@@ -186,8 +187,8 @@ TEST(DisplayText, SystemLanguageComesFromTheLocaleEnvironment) {
 // check: it runs the Python generator, which a Windows test program under Wine cannot).
 TEST(Big5ToGb, GeneratorReproducesTheCheckedInTable) {
   const std::filesystem::path root = VORSKEL_SOURCE_DIR;
-  const auto out = std::filesystem::temp_directory_path() /
-                   ("big5_gb_regen_" + std::to_string(::getpid()) + ".inc");
+  const testing::TempDir temp("big5_gb_regen_");
+  const auto out = temp.path() / "big5_gb_table.inc";
   const std::string cmd = "python3 " + (root / "tools/gen_big5_gb.py").string() + " --out " +
                           out.string() + " > /dev/null 2>&1";
   const int status = std::system(cmd.c_str());
@@ -201,7 +202,6 @@ TEST(Big5ToGb, GeneratorReproducesTheCheckedInTable) {
     return ss.str();
   };
   const std::string regenerated = slurp(out);
-  std::filesystem::remove(out);
   EXPECT_TRUE(regenerated == slurp(root / "src/transport/big5_gb_table.inc"))
       << "src/transport/big5_gb_table.inc differs from the generator's output";
 }
