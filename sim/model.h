@@ -31,6 +31,10 @@ struct Request {
   bool crc_ok = false;  // CRC-16 over code and payload matches bytes 0..1
   std::uint8_t code() const { return datagram.size() > 2 ? datagram[2] : 0; }
   std::size_t payload_size() const { return datagram.size() > 3 ? datagram.size() - 3 : 0; }
+  // The payload's bytes (none for a datagram of 3 bytes or fewer).
+  Bytes payload() const {
+    return datagram.size() > 3 ? Bytes(datagram.begin() + 3, datagram.end()) : Bytes{};
+  }
   // Payload byte i, 0 beyond the end (a short request reads as zero-filled, like a frame).
   std::uint8_t p8(std::size_t i) const { return 3 + i < datagram.size() ? datagram[3 + i] : 0; }
   std::uint16_t p16(std::size_t i) const {

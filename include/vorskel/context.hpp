@@ -56,12 +56,15 @@ class Context {
 
   // Opens the socket, binds the local port and sets the time-out. 0; -1 if already open;
   // -3 if no socket can be created; -2 if the bind is refused (the socket is closed again).
+  // The process context binds Sondo_Bind_Port's command port and, like Vorsk_OpenSocket,
+  // keeps an unbound socket when the bind is refused.
   int open();
   int close();
   bool is_open() const;
   int local_port() const;  // 0 while closed
 
-  // Changing the policy takes effect at the next transaction.
+  // Changing the policy takes effect at the next transaction. On the process context it
+  // changes what the exports do (they never retry unless told to here).
   int set_receive_timeout(int milliseconds);
   void set_retries(int retries);
 

@@ -90,7 +90,7 @@ namespace {
 void install_record_write(Model& m) {
   auto& written = m.part<WrittenRecords>();
   m.on(kWriteRecord, [&written](const Request& r) -> Reply {
-    written.records.emplace_back(r.datagram.begin() + 3, r.datagram.end());
+    written.records.push_back(r.payload());
     return Bytes(kWriteReply, 0);
   });
 }

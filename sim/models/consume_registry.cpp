@@ -24,17 +24,13 @@ constexpr std::size_t kMerchantLen = 11;
 constexpr std::size_t kNemmarLen = 14;
 constexpr std::size_t kBrellLen = 34;
 
-Bytes payload(const Request& r) {
-  return Bytes(r.datagram.begin() + 3, r.datagram.end());
-}
-
 std::uint16_t answer(const ConsumeRegistry& reg, std::uint16_t natural) {
   return reg.forced_status.value_or(natural);
 }
 
 // Operation at 9-10; number 0-3; stored values 4-8.
 Reply merchant(ConsumeRegistry& reg, const Request& r) {
-  Bytes b = payload(r);
+  Bytes b = r.payload();
   const std::uint32_t number = r.p32(0);
   std::uint16_t status = kDone;
   switch (r.p16(9)) {
@@ -60,7 +56,7 @@ Reply merchant(ConsumeRegistry& reg, const Request& r) {
 
 // Card 0-3, two values 4-11, operation 12-13.
 Reply nemmar_values(ConsumeRegistry& reg, const Request& r) {
-  Bytes b = payload(r);
+  Bytes b = r.payload();
   const std::uint32_t card = r.p32(0);
   std::uint16_t status = kDone;
   switch (r.p16(12)) {
@@ -87,7 +83,7 @@ Reply nemmar_values(ConsumeRegistry& reg, const Request& r) {
 
 // Card 0-3, operation 4-5, zeros after.
 Reply nemmar_ids(ConsumeRegistry& reg, const Request& r) {
-  Bytes b = payload(r);
+  Bytes b = r.payload();
   const std::uint32_t card = r.p32(0);
   std::uint16_t status = kDone;
   switch (r.p16(4)) {
@@ -107,7 +103,7 @@ Reply nemmar_ids(ConsumeRegistry& reg, const Request& r) {
 
 // The whole entry, operation 32-33.
 Reply brell_entry(ConsumeRegistry& reg, const Request& r) {
-  Bytes b = payload(r);
+  Bytes b = r.payload();
   const std::uint32_t card = r.p32(0);
   std::uint16_t status = kDone;
   switch (r.p16(32)) {
@@ -141,9 +137,9 @@ void install_flash_and_money(Model& m) {
     return read_area(flash.area3, r.p32(0), kPageBytes);
   });
   m.on(kChangeMoney, [&money](const Request& r) -> Reply {
-    money.last = payload(r);
+    money.last = r.payload();
     ++money.count;
-    return payload(r);
+    return r.payload();
   });
   // Page write of area 2: address 0-3, length 4-5, data from 6; status 0 stored, 0xFFFF
   // outside the area.

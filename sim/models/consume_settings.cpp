@@ -8,10 +8,6 @@
 namespace vorskel::sim {
 namespace {
 
-Bytes payload(const Request& r) {
-  return Bytes(r.datagram.begin() + 3, r.datagram.end());
-}
-
 // Setting commands every payment terminal answers with its payload.
 constexpr std::uint8_t kPlainSettings[] = {85, 86, 87, 7, 80, 81, 82, 83, 84, 92, 20};
 constexpr std::uint8_t kSetPointMode = 90, kGetPointMode = 91;
@@ -25,8 +21,8 @@ constexpr std::size_t kBrellBytes = 32;
 void keep(Model& m, std::uint8_t code) {
   auto& s = m.part<ConsumeSettings>();
   m.on(code, [&s](const Request& r) -> Reply {
-    s.received[r.code()] = payload(r);
-    return payload(r);
+    s.received[r.code()] = r.payload();
+    return r.payload();
   });
 }
 
@@ -34,15 +30,15 @@ void install_common(Model& m) {
   auto& s = m.part<ConsumeSettings>();
   for (std::uint8_t code : kPlainSettings) keep(m, code);
   m.on(kSetPointMode, [&s](const Request& r) -> Reply {
-    s.received[r.code()] = payload(r);
+    s.received[r.code()] = r.payload();
     s.point_mode = r.p8(0);
-    return payload(r);
+    return r.payload();
   });
   m.on(kGetPointMode, [&s](const Request&) -> Reply { return Bytes{s.point_mode}; });
   m.on(kSetDevice, [&s](const Request& r) -> Reply {
-    s.received[r.code()] = payload(r);
+    s.received[r.code()] = r.payload();
     for (std::size_t i = 0; i < kDeviceBytes; ++i) s.device[i] = r.p8(i);
-    return payload(r);
+    return r.payload();
   });
   m.on(kGetDevice, [&s](const Request&) -> Reply { return s.device; });
 }
@@ -54,21 +50,21 @@ void install_second_generation(Model& m) {
 void install_brell(Model& m) {
   auto& s = m.part<ConsumeSettings>();
   m.on(kSetCostMul, [&s](const Request& r) -> Reply {
-    s.received[r.code()] = payload(r);
+    s.received[r.code()] = r.payload();
     for (std::size_t i = 0; i < kBrellBytes; ++i) s.cost_mul[i] = r.p8(i);
-    return payload(r);
+    return r.payload();
   });
   m.on(kGetCostMul, [&s](const Request& r) -> Reply {
-    s.received[r.code()] = payload(r);
+    s.received[r.code()] = r.payload();
     return s.cost_mul;
   });
   m.on(kSetCardMask, [&s](const Request& r) -> Reply {
-    s.received[r.code()] = payload(r);
+    s.received[r.code()] = r.payload();
     s.card_mask = r.p32(0);
-    return payload(r);
+    return r.payload();
   });
   m.on(kGetCardMask, [&s](const Request& r) -> Reply {
-    s.received[r.code()] = payload(r);
+    s.received[r.code()] = r.payload();
     Bytes b(kBrellBytes, 0);
     put32(b, 0, s.card_mask);
     return b;

@@ -20,10 +20,6 @@ using protocol::kCardOnly;
 using protocol::kReadBack;
 using protocol::kStore;
 
-Bytes payload(const Request& r) {
-  return Bytes(r.datagram.begin() + 3, r.datagram.end());
-}
-
 std::uint32_t card_key_of(const Request& r) {
   return static_cast<std::uint32_t>(r.p8(0)) << 24 | r.p8(1) << 16 | r.p8(2) << 8 | r.p8(3);
 }
@@ -32,7 +28,7 @@ std::uint32_t card_key_of(const Request& r) {
 // controller's answer goes into the operation field.
 Reply registration(std::map<std::uint32_t, Bytes>& book, const Request& r, std::size_t length,
                    std::size_t operation_at, std::size_t stamp_at) {
-  Bytes reply = payload(r);
+  Bytes reply = r.payload();
   reply.resize(length, 0);
   const std::uint32_t card = card_key_of(r);
   std::uint16_t answer = 0;
@@ -97,45 +93,45 @@ void install_door_controllers(Model& m) {
       s.hesk_relays = r.p8(0);
     else
       s.relays = r.p8(0);
-    return payload(r);
+    return r.payload();
   });
   m.on(29, [&s](const Request& r) -> Reply {
-    s.voice = payload(r);
-    return payload(r);
+    s.voice = r.payload();
+    return r.payload();
   });
   // Settings the controllers keep and echo.
   for (std::uint8_t code : {30, 31, 33, 34, 35, 37, 38, 39, 40, 41, 49, 60}) {
     m.on(code, [&s](const Request& r) -> Reply {
-      s.settings[r.code()] = payload(r);
-      return payload(r);
+      s.settings[r.code()] = r.payload();
+      return r.payload();
     });
   }
   m.on(32, [&s](const Request&) -> Reply {
     return Bytes(s.relay_status.begin(), s.relay_status.end());
   });
   m.on(36, [&s](const Request& r) -> Reply {
-    s.settings[r.code()] = payload(r);
-    Bytes reply = payload(r);
+    s.settings[r.code()] = r.payload();
+    Bytes reply = r.payload();
     put16(reply, 0, static_cast<std::uint16_t>(s.switch_answer));
     return reply;
   });
   m.on(48, [&s](const Request& r) -> Reply {
-    s.settings[r.code()] = payload(r);
-    Bytes reply = payload(r);
+    s.settings[r.code()] = r.payload();
+    Bytes reply = r.payload();
     put16(reply, 0, static_cast<std::uint16_t>(s.wend_answer));
     return reply;
   });
   m.on(50, [&s](const Request& r) -> Reply {
     s.inter_relays = {r.p8(0), r.p8(1)};
-    return payload(r);
+    return r.payload();
   });
   m.on(7, [&s](const Request& r) -> Reply {
-    s.master_card = payload(r);
-    return payload(r);
+    s.master_card = r.payload();
+    return r.payload();
   });
   m.on(23, [&s](const Request&) -> Reply { return Bytes(s.online.begin(), s.online.end()); });
   m.on(0, [&s](const Request& r) -> Reply {  // Gaddo acknowledgement: no payload back
-    s.gaddo_acks.push_back(payload(r));
+    s.gaddo_acks.push_back(r.payload());
     return Bytes{};
   });
   m.on(112, [&s](const Request& r) -> Reply { return guarded_set(s, s.machine, r); });

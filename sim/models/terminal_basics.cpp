@@ -22,7 +22,7 @@ void install_terminal_basics(Model& m) {
     clock.year = 1900 + r.p8(5);
     clock.weekday = r.p8(6);
     clock.set = true;
-    return Bytes(r.datagram.begin() + 3, r.datagram.end());
+    return r.payload();
   });
   m.on(11, [&counters](const Request&) -> Reply {  // record total and second count
     Bytes b(32, 0);

@@ -17,13 +17,9 @@ constexpr std::size_t kSystemParameterReply = 1024;
 constexpr std::size_t kTableBytes = 34;
 constexpr std::size_t kHeader1 = 32, kHeader2 = 33;
 
-Bytes payload(const Request& r) {
-  return Bytes(r.datagram.begin() + std::min<std::size_t>(3, r.datagram.size()), r.datagram.end());
-}
-
 // Most settings are acknowledged with the request's own payload.
 Reply echo(const Request& r) {
-  return payload(r);
+  return r.payload();
 }
 
 template <std::size_t N>
@@ -50,14 +46,14 @@ void install_settings(Model& m, TerminalSettings& s) {
        {58, 16, 17, 19, 20, 23, 32, 36, static_cast<int>(protocol::code::kEnDisplayName), 177, 178,
         179, 180, 182, 145, 26, 31}) {
     m.on(code, [&s](const Request& r) -> Reply {
-      s.last[r.code()] = payload(r);
+      s.last[r.code()] = r.payload();
       return echo(r);
     });
   }
   for (std::uint8_t code : {60, 59}) {
     m.on(code, [&s](const Request& r) -> Reply {
-      s.last[r.code()] = payload(r);
-      Bytes b = payload(r);
+      s.last[r.code()] = r.payload();
+      Bytes b = r.payload();
       b.resize(kLongReply, 0);
       return b;
     });
@@ -147,8 +143,8 @@ void install_keys_and_parameters(Model& m, TerminalSettings& s) {
     return echo(r);
   });
   m.on(52, [&s](const Request& r) -> Reply {
-    s.last[52] = payload(r);
-    Bytes b = payload(r);
+    s.last[52] = r.payload();
+    Bytes b = r.payload();
     b.resize(24, 0);
     put16(b, 2, static_cast<std::uint16_t>(s.door_status));
     return b;
@@ -165,7 +161,7 @@ void install_keys_and_parameters(Model& m, TerminalSettings& s) {
 
 void install_tables_and_messages(Model& m, TerminalSettings& s) {
   m.on(13, [&s](const Request& r) -> Reply {
-    s.time_tables[{r.p8(kHeader1), r.p8(kHeader2)}] = payload(r);
+    s.time_tables[{r.p8(kHeader1), r.p8(kHeader2)}] = r.payload();
     return echo(r);
   });
   m.on(14, [&s](const Request& r) -> Reply {
@@ -177,7 +173,7 @@ void install_tables_and_messages(Model& m, TerminalSettings& s) {
     return b;
   });
   m.on(25, [&s](const Request& r) -> Reply {
-    s.alarm_clocks[r.p8(kHeader1)] = payload(r);
+    s.alarm_clocks[r.p8(kHeader1)] = r.payload();
     return echo(r);
   });
   m.on(24, [&s](const Request& r) -> Reply {
@@ -189,13 +185,13 @@ void install_tables_and_messages(Model& m, TerminalSettings& s) {
   });
   for (std::uint8_t code : {51, 29, 30}) {
     m.on(code, [&s](const Request& r) -> Reply {
-      s.last[r.code()] = payload(r);
+      s.last[r.code()] = r.payload();
       return echo(r);
     });
   }
   m.on(39, [&s](const Request& r) -> Reply {
-    s.last[39] = payload(r);
-    Bytes b = payload(r);
+    s.last[39] = r.payload();
+    Bytes b = r.payload();
     b.resize(24, 0);
     put16(b, 2, static_cast<std::uint16_t>(s.outgo_status));
     return b;

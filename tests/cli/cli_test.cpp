@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -25,6 +26,7 @@
 #include "support/sim_fixture.h"
 #include "tests/cli/tool_run.h"
 #include "support/udp_peer.h"
+#include "support/temp_dir.h"
 
 namespace vorskel {
 namespace {
@@ -33,16 +35,15 @@ class Tool : public testing::SimTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("vorskel-cli-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
+    temp_ = std::make_unique<testing::TempDir>("vorskel-cli-");
+    dir_ = temp_->path();
   }
   void TearDown() override {
-    std::filesystem::remove_all(dir_);
+    temp_.reset();
     SimTest::TearDown();
   }
   std::string terminal() const { return "127.0.0.1:" + std::to_string(port()); }
+  std::unique_ptr<testing::TempDir> temp_;
   std::filesystem::path dir_;
 };
 

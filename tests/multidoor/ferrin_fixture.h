@@ -17,7 +17,7 @@ class FerrinTest : public SimTest {
   // The payload of the last request, as hex text.
   std::string sent_payload() {
     const sim::Request r = last_request();
-    return hex(sim::Bytes(r.datagram.begin() + 3, r.datagram.end()));
+    return hex(r.payload());
   }
 
   // Runs f on the controller's state under the simulator's lock.

@@ -9,20 +9,16 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "support/temp_dir.h"
 
 namespace vorskel::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string unique_name(const char* stem) {
-  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-  return std::string(stem) + std::to_string(ticks);
-}
-
 TEST(Directories, CreateTestAndRefuse) {
-  const fs::path base = fs::temp_directory_path() / unique_name("vorskel_dirs_");
-  const std::string dir = base.string();
+  const testing::TempDir temp("vorskel_dirs_");
+  const std::string dir = (temp.path() / "made").string();
   EXPECT_FALSE(directory_exists(dir));
   ASSERT_TRUE(create_directory(dir));
   EXPECT_TRUE(directory_exists(dir));
@@ -33,7 +29,6 @@ TEST(Directories, CreateTestAndRefuse) {
   std::ofstream(file) << "x";
   EXPECT_FALSE(directory_exists(file));
   EXPECT_FALSE(create_directory(file));
-  fs::remove_all(base);
 }
 
 TEST(Directories, CurrentAndExecutable) {

@@ -31,9 +31,7 @@ class Disposal : public testing::RecordSim {
   void SetUp() override {
     RecordSim::SetUp();
     sim().with_model([](sim::Model& m) {  // the registration command echoes its payload
-      m.on(12, [](const sim::Request& r) -> sim::Reply {
-        return Bytes(r.datagram.begin() + 3, r.datagram.end());
-      });
+      m.on(12, [](const sim::Request& r) -> sim::Reply { return r.payload(); });
       return 0;
     });
   }

@@ -7,34 +7,22 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
-#include <system_error>
+
+#include "support/temp_dir.h"
 
 namespace vorskel::testing {
 
 class TempCwd {
  public:
   TempCwd() : previous_(std::filesystem::current_path()) {
-    std::random_device random;
-    const auto base = std::filesystem::temp_directory_path();
-    for (int i = 0; i < 100 && dir_.empty(); ++i) {
-      const auto candidate = base / ("vorskel-records-" + std::to_string(random()));
-      std::error_code ec;
-      if (std::filesystem::create_directory(candidate, ec)) dir_ = candidate;
-    }
-    EXPECT_FALSE(dir_.empty()) << "no temporary directory";
-    std::filesystem::current_path(dir_);
+    std::filesystem::current_path(dir_.path());
   }
-  ~TempCwd() {
-    std::filesystem::current_path(previous_);
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
+  ~TempCwd() { std::filesystem::current_path(previous_); }  // before dir_ is removed
   TempCwd(const TempCwd&) = delete;
   TempCwd& operator=(const TempCwd&) = delete;
 
-  const std::filesystem::path& path() const { return dir_; }
+  const std::filesystem::path& path() const { return dir_.path(); }
 
   // The record file of a terminal and day, read as the text file it is ("" when missing):
   // the library writes it in text mode, so on Windows its lines end in CR LF on disk.
@@ -42,7 +30,7 @@ class TempCwd {
     return read_text(record_path(host, date));
   }
   std::filesystem::path record_path(const std::string& host, const std::string& date) const {
-    return dir_ / "records" / host / (date + ".rcd");
+    return dir_.path() / "records" / host / (date + ".rcd");
   }
   static std::string read_text(const std::filesystem::path& p) {
     std::ifstream in(p);
@@ -56,7 +44,7 @@ class TempCwd {
 
  private:
   std::filesystem::path previous_;
-  std::filesystem::path dir_;
+  TempDir dir_{"vorskel-records-"};
 };
 
 }  // namespace vorskel::testing

@@ -86,9 +86,7 @@ class RegistryTest : public SimTest {
   }
 
   // Payload bytes of a request, as "0A 1B ...".
-  static std::string payload_hex(const sim::Request& r) {
-    return hex(std::vector<std::uint8_t>(r.datagram.begin() + 3, r.datagram.end()));
-  }
+  static std::string payload_hex(const sim::Request& r) { return hex(r.payload()); }
 
   const ScratchDirectory& dir() const { return dir_; }
   const std::vector<ShownError>& errors() const { return errors_; }

@@ -8,6 +8,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace vorskel::testing {
 
@@ -23,5 +24,23 @@ inline std::filesystem::path make_temp_directory(const std::string& stem) {
   }
   throw std::runtime_error("no free temporary directory name for " + stem);
 }
+
+// The tests' one temporary directory: made empty on construction, removed with everything in
+// it when the object goes.
+class TempDir {
+ public:
+  explicit TempDir(const std::string& stem = "vorskel-test-") : path_(make_temp_directory(stem)) {}
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
 
 }  // namespace vorskel::testing

@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "records/temp_cwd.h"
 #include "sim/models/reports.h"
 #include "sim/simulator.h"
 #include "support/udp_peer.h"
@@ -89,17 +90,16 @@ TEST_F(NemmarWatch, SkipsWatchRequestsAndRecordsWithoutTheValidMark) {
 
 TEST_F(NemmarWatch, MakesSureTheRecordsDirectoryExistsButWritesNoFile) {
   namespace fs = std::filesystem;
-  const fs::path before = fs::current_path();
-  const fs::path dir = fs::temp_directory_path() / ("vorskel-watch-" + std::to_string(port()));
-  fs::create_directories(dir);
-  fs::current_path(dir);
-  sim::Consumption c;
-  report(sim::consumption_report(c));
-  const int r = watch();
-  const bool made = fs::is_directory(dir / "records");
-  const bool empty = made && fs::is_empty(dir / "records");
-  fs::current_path(before);
-  fs::remove_all(dir);
+  int r;
+  bool made, empty;
+  {
+    testing::TempCwd dir;
+    sim::Consumption c;
+    report(sim::consumption_report(c));
+    r = watch();
+    made = fs::is_directory(dir.path() / "records");
+    empty = made && fs::is_empty(dir.path() / "records");
+  }
   EXPECT_EQ(r, 0);
   EXPECT_TRUE(made);
   EXPECT_TRUE(empty);
