@@ -9,7 +9,6 @@ namespace vorskel::cli {
 
 namespace {
 
-constexpr int kReceiveFailed = -1;
 constexpr int kBadReport = -2;  // CRC mismatch, or no report marker
 
 template <std::size_t N>

@@ -29,8 +29,9 @@ group_packages() {
     fuzz) group_packages run; echo clang libclang-rt-14-dev ;;
     memcheck) group_packages test; echo valgrind ;;
     # GoogleTest is built from Debian's sources for -m32; the tool's and benchmarks'
-    # libraries are not installed for i386, so that build leaves them out.
-    test32) echo cmake make python3 gcc-multilib g++-multilib googletest ;;
+    # libraries are not installed for i386, so that build leaves them out. qemu-user runs the
+    # programs where the kernel cannot (no 32-bit emulation).
+    test32) echo cmake make python3 gcc-multilib g++-multilib googletest qemu-user ;;
     package) group_packages run; echo dpkg-dev file ;;
     # The -posix variants: std::mutex and std::thread need them. 64-bit Wine runs the x86_64
     # test programs; googletest gives the sources for the cross builds.
