@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/errors.h"
 #include "cli/usage.h"
+#include "vorskel_version.h"
 #include "cli/target.h"
 
 namespace vorskel::cli {
@@ -28,7 +29,7 @@ int main(int argc, char** argv) {
   // Global options are taken anywhere on the line: subcommands pass what they do not know
   // up to the application (subcommands made after this inherit it).
   app.fallthrough();
-  app.set_version_flag("--version", std::string("vorskel ") + VORSKEL_VERSION);
+  app.set_version_flag("--version", std::string("vorskel ") + VORSKEL_VERSION_STRING);
   Options options;
   app.add_option("--cmd-port", options.cmd_port, "local UDP port for commands (0: any free)");
   app.add_option("--watch-port", options.watch_port, "local UDP port for reports (0: any free)");

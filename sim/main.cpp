@@ -13,6 +13,7 @@
 #include "sim/models/terminal_state.h"
 #include "sim/record_stock.h"
 #include "sim/simulator.h"
+#include "vorskel_version.h"
 
 namespace {
 
@@ -159,7 +160,7 @@ int serve(vorskel::sim::Simulator& sim, const SimOptions& o, const std::string& 
 int main(int argc, char** argv) {
   namespace s = vorskel::sim;
   CLI::App app{"vorskel-sim: a simulated card terminal on 127.0.0.1"};
-  app.set_version_flag("--version", std::string("vorskel-sim ") + VORSKEL_VERSION);
+  app.set_version_flag("--version", std::string("vorskel-sim ") + VORSKEL_VERSION_STRING);
   SimOptions o;
   add_options(app, o);
   CLI11_PARSE(app, argc, argv);
