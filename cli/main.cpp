@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
                  "--retries each wait as long again")
       ->check(CLI::Range(1, 600000));
   app.add_flag("--debug", options.debug,
-               "print every command datagram in hex on standard error: sent, received and "
-               "discarded, with the peer and the length");
+               "print every datagram (commands and reports) in hex on standard error: sent, "
+               "received and discarded, with the peer and the length");
 
   add_device_commands(app, options);
   add_record_commands(app, options);

@@ -13,7 +13,7 @@ struct Options {
   int watch_port = 0;
   std::string format = "table";
   int timeout_ms = 6000;  // per reply; each retry of a download page waits as long again
-  bool debug = false;     // every command datagram in hex on standard error
+  bool debug = false;     // every datagram in hex on standard error
 };
 
 class Session {

@@ -1,5 +1,6 @@
 // Diagnostics: the library's side of the wire observer (include/vorskel/wire_trace.hpp), told
-// of every datagram the command transaction sends, takes as a reply or throws away.
+// of every datagram the command transaction and the watch endpoint send, receive or throw
+// away.
 #pragma once
 
 #include "vorskel/wire_trace.hpp"

@@ -367,15 +367,17 @@ TEST_F(FerrinTool, DoorOpenCloseAndStatus) {
 
 TEST_F(SondoTool, WatchPrintsCardAndDoorStateReports) {
   ToolRun r;
-  std::thread tool(
-      [&] { r = run_tool("--format csv watch --model sondo --count 2 " + terminal(), dir_); });
+  std::thread tool([&] {
+    r = run_tool("--format csv watch --model sondo --count 2 --debug " + terminal(), dir_);
+  });
   bool asked = false;
   for (int i = 0; i < 500 && !(asked = sim().watcher().has_value()); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   sim::DoorStateBytes state{};
   for (std::size_t i = 0; i < state.size(); ++i) state[i] = static_cast<std::uint8_t>(0x10 + i);
+  const sim::Bytes card = sim::card_report({0x12, 0x34, 0xAB, 0xCD}, 3, -4, "hello");
   if (asked) {
-    sim().send_to_watcher(sim::card_report({0x12, 0x34, 0xAB, 0xCD}, 3, -4, "hello"));
+    sim().send_to_watcher(card);
     sim().send_to_watcher(sim::door_state_report(5, state));
   }
   tool.join();
@@ -385,6 +387,11 @@ TEST_F(SondoTool, WatchPrintsCardAndDoorStateReports) {
   EXPECT_EQ(rows_without(r.out, 1),
             (std::vector<std::string>{"card,1234ABCD,2009-05-06,07:08:09,3,-4,hello,,",
                                       "door 5,,,,,,,101112131415161718191A1B1C1D1E1F,32"}));
+  // --debug shows the watch endpoint's traffic too: the request to report and each report.
+  EXPECT_EQ(r.err.find("wire sent"), 0u) << r.err;
+  EXPECT_NE(r.err.find(std::to_string(card.size()) + " bytes: " + testing::hex(card) + "\n"),
+            std::string::npos)
+      << r.err;
 }
 
 TEST_F(Tool, CardAddGetDeleteRoundTrip) {
