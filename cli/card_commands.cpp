@@ -42,7 +42,7 @@ constexpr int kRemove = 2;
 constexpr int kRead = 3;
 constexpr int kNotDone = 0xFF;  // the answer when the card is missing or the store is full
 constexpr int kCardDigits = 8;
-constexpr int kNameBytes = 8;  // the registration's name field
+constexpr int kNameBytes = 8;  // the terminal keeps 8 bytes of the 16-byte name field
 
 struct CardArgs {
   std::string address;

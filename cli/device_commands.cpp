@@ -73,6 +73,13 @@ void time_set(const Options& options, const std::string& address) {
   std::printf("%s: clock set to this PC's local time\n", t.text().c_str());
 }
 
+[[noreturn]] void time_get() {
+  throw std::invalid_argument(
+      "time get: no terminal model can report its clock (no command reads it, and neither the "
+      "device parameters nor the identity carry a date or time); `vorskel time set TERMINAL` "
+      "sets it to this PC's local time");
+}
+
 void reset(const Options& options, const std::string& address) {
   const Target t = parse_target(address);
   Session session(options);
@@ -172,12 +179,20 @@ void add_device_commands(CLI::App& app, const Options& options) {
       "Example: vorskel info 127.0.0.1:5200 --identity --format json");
   on_run(cmd_info, options, [](const Options& o) { info(o, address, identity); });
 
-  auto* time = app.add_subcommand("time", "The terminal's clock");
+  auto* time = app.add_subcommand(
+      "time", "The terminal's clock: set it (no model can report it, so there is no reading)");
   time->require_subcommand(1);
   auto* set = time->add_subcommand("set", "Set the terminal's clock to this PC's local time");
   set->add_option("terminal", address, kTerminalHelp)->required();
   set->footer("Models: every terminal.\nExample: vorskel time set 127.0.0.1:5200");
   on_run(set, options, [](const Options& o) { time_set(o, address); });
+  // Asked for by people who expect it; told why it is not there rather than "unknown command".
+  auto* get = time->add_subcommand("get", "Not available: no terminal model reports its clock");
+  get->add_option("terminal", address, "HOST[:PORT]");
+  get->footer(
+      "Models: none. No terminal has a command that reads its clock (device parameters and "
+      "identity carry no date or time either); `time set` is the only clock command.");
+  on_run(get, options, [](const Options&) { time_get(); });
 
   auto* cmd_reset = app.add_subcommand("reset", "Restart a terminal");
   cmd_reset->add_option("terminal", address, kTerminalHelp)->required();

@@ -9,6 +9,13 @@ namespace vorskel::cli {
 
 namespace {
 
+int reply_timeout_ms = 6000;
+
+std::string reply_timeout_text() {
+  return reply_timeout_ms % 1000 == 0 ? std::to_string(reply_timeout_ms / 1000) + " s"
+                                      : std::to_string(reply_timeout_ms) + " ms";
+}
+
 // The library's send failure covers an unresolvable host and a socket that is not open:
 // resolving the name here tells the two apart.
 bool resolves(const std::string& host) {
@@ -23,6 +30,10 @@ bool resolves(const std::string& host) {
 
 }  // namespace
 
+void set_reply_timeout_ms(int milliseconds) {
+  reply_timeout_ms = milliseconds;
+}
+
 void check(int result, const Target& target, const std::string& what) {
   switch (result) {
     case VORSKEL_OK:
@@ -35,7 +46,8 @@ void check(int result, const Target& target, const std::string& what) {
                    ? "cannot send to " + target.text() + " (the command socket is not open)"
                    : "cannot resolve '" + target.host + "' to an IPv4 address"));
     case VORSKEL_ERR_NO_REPLY:
-      throw Failure(kExitNoReply, what + ": no reply from " + target.text() + " within 6 s");
+      throw Failure(kExitNoReply,
+                    what + ": no reply from " + target.text() + " within " + reply_timeout_text());
     case VORSKEL_ERR_WRONG_CODE:
       throw Failure(kExitWrongReply, what + ": unexpected reply from " + target.text() +
                                          " (command code differs from the request's)");

@@ -34,6 +34,9 @@ class Failure : public std::runtime_error {
   ExitCode code_;
 };
 
+// The reply time-out the commands run with, for the no-reply message (6000 ms unless set).
+void set_reply_timeout_ms(int milliseconds);
+
 // Throws the Failure that a library result other than 0 means; `what` names the operation.
 void check(int result, const Target& target, const std::string& what);
 

@@ -1,5 +1,5 @@
-// vorskel: a command-line tool for installers and host developers, built only on the
-// library's public C interface.
+// vorskel: a command-line tool for installers and host developers, built on the library's
+// public C interface, and its C++ interface for the reply time-out and the wire trace.
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
@@ -40,6 +40,13 @@ int main(int argc, char** argv) {
   app.add_option("--config", config_path,
                  "site configuration file (default $VORSKEL_CONFIG, else "
                  "$XDG_CONFIG_HOME/vorskel/site.toml, i.e. ~/.config/vorskel/site.toml)");
+  app.add_option("--timeout", options.timeout_ms,
+                 "milliseconds to wait for each reply (default 6000); a download page's "
+                 "--retries each wait as long again")
+      ->check(CLI::Range(1, 600000));
+  app.add_flag("--debug", options.debug,
+               "print every datagram (commands and reports) in hex on standard error: sent, "
+               "received and discarded, with the peer and the length");
 
   add_device_commands(app, options);
   add_record_commands(app, options);

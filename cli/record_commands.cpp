@@ -199,7 +199,8 @@ void add_record_commands(CLI::App& app, const Options& options) {
                  "directory that holds records/<host>/ (default: the current directory)");
   dl->add_flag("!--no-record-files", args.record_files, "write no record files");
   dl->add_option("--retries", args.retries,
-                 "times to ask again for a page that got no good answer (default 3)");
+                 "times to ask again for a page that got no good answer (default 3); each "
+                 "try waits --timeout ms for the reply");
   dl->footer(
       "Models: every terminal that keeps records (vorsk, pirrel, nemmar, nemmarv2, brell, "
       "sondo, kappel, lusk, hesk, gaddo, ferrin); --model names its record layout.\n"

@@ -1,5 +1,5 @@
-// What every subcommand shares: the library's local ports, the output format, and an open
-// command endpoint for the length of the command.
+// What every subcommand shares: the library's local ports, the output format, the reply
+// time-out, the wire trace, and an open command endpoint for the length of the command.
 #pragma once
 
 #include <string>
@@ -12,6 +12,8 @@ struct Options {
   int cmd_port = 0;  // 0: a free port of the system's choosing
   int watch_port = 0;
   std::string format = "table";
+  int timeout_ms = 6000;  // per reply; each retry of a download page waits as long again
+  bool debug = false;     // every datagram in hex on standard error
 };
 
 class Session {

@@ -8,6 +8,7 @@
 #include "records/record_file.h"
 #include "terminal/watch_receive.h"
 #include "transport/library.h"
+#include "transport/wire_trace.h"
 #include "vorskel.h"
 
 namespace {
@@ -23,8 +24,10 @@ bool not_a_consumption(const std::uint8_t* data, int length) {
 // back is not theirs either, and shows as a missing marker.
 int receive_short_report(std::uint8_t* buffer, char* senderText, int* senderPort) {
   std::memset(buffer, 0, rp::kShortReportRoom);
-  return vorskel::watch_endpoint().ReceiveFrom(buffer, rp::kShortReportRoom, senderText,
-                                               senderPort);
+  const int n =
+      vorskel::watch_endpoint().ReceiveFrom(buffer, rp::kShortReportRoom, senderText, senderPort);
+  vorskel::notify_watch_received(buffer, n, senderText, senderPort);
+  return n;
 }
 
 // The caller's wait ends without a report; give the terminal's next datagram time to come.
@@ -65,6 +68,8 @@ VORSKEL_API int VORSKEL_CALL Brell_BookSucc(int code, const char* host, int port
   const auto ack = rp::booking_ack(static_cast<std::uint8_t>(code));
   const int sent =
       vorskel::watch_endpoint().SendTo(ack.data(), static_cast<int>(ack.size()), host, port);
+  if (sent >= 0)
+    vorskel::notify_wire(vorskel::WireDirection::kSent, ack.data(), ack.size(), host, port);
   return sent < 0 ? -1 : sent;
 }
 
@@ -87,7 +92,9 @@ VORSKEL_API int VORSKEL_CALL Vorsk_Save2db(VorskSavedReport* report, char* sende
   // The terminal waits for the acknowledgement, so it goes out before any decoding. It is
   // sent to the sender as received, whatever the host's port variable holds meanwhile.
   const auto ack = rp::report_ack(d);
-  (void)vorskel::watch_endpoint().SendTo(ack.data(), static_cast<int>(ack.size()), from, fromPort);
+  if (vorskel::watch_endpoint().SendTo(ack.data(), static_cast<int>(ack.size()), from, fromPort) >=
+      0)
+    vorskel::notify_wire(vorskel::WireDirection::kSent, ack.data(), ack.size(), from, fromPort);
   rp::decode_saved_report(d, report);
   return 0;
 }

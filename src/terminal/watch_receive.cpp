@@ -7,6 +7,7 @@
 
 #include "transport/crc16.h"
 #include "transport/library.h"
+#include "transport/wire_trace.h"
 
 namespace vorskel {
 
@@ -19,12 +20,20 @@ bool is_watch_request(const std::uint8_t* data, int length) {
          std::memcmp(data, kWatchRequest, kWatchRequestCompared) == 0;
 }
 
+void notify_watch_received(const std::uint8_t* buffer, int n, const char* senderText,
+                           const int* senderPort) {
+  if (n >= 0)
+    notify_wire(WireDirection::kReceived, buffer, static_cast<std::size_t>(n),
+                senderText != nullptr ? senderText : "", senderPort != nullptr ? *senderPort : 0);
+}
+
 int receive_watch_datagram(std::uint8_t* buffer, int room, char* senderText, int* senderPort) {
   if (buffer == nullptr || room < 0) return -1;
   for (;;) {
     std::memset(buffer, 0, static_cast<std::size_t>(room));
     const int n = watch_endpoint().ReceiveFrom(buffer, room, senderText, senderPort);
     if (n < 0) return -1;
+    notify_watch_received(buffer, n, senderText, senderPort);
     if (!is_watch_request(buffer, n)) return n;
   }
 }

@@ -30,6 +30,10 @@ bool is_watch_request(const std::uint8_t* data, int length);
 // a datagram arrives. senderText (16 bytes) and senderPort describe the last non-empty
 // datagram received, skipped ones included; either may be null.
 int receive_watch_datagram(std::uint8_t* buffer, int room, char* senderText, int* senderPort);
+// Tells the wire observer of a datagram the watch endpoint received (n < 0: none); the sender
+// as the receive reported it, when the caller asked for it.
+void notify_watch_received(const std::uint8_t* buffer, int n, const char* senderText,
+                           const int* senderPort);
 
 // The same, also skipping every datagram for which skip(data, length) is true (a report of
 // another kind, a datagram the terminal marks as not for the host). Returns like the above.

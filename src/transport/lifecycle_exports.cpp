@@ -2,6 +2,7 @@
 // to report to this host.
 #include "transport/channel.h"
 #include "transport/library.h"
+#include "transport/wire_trace.h"
 #include "vorskel.h"
 
 namespace {
@@ -49,6 +50,10 @@ VORSKEL_API int VORSKEL_CALL Vorsk_Watch2Me(const char* host, int port) {
   if (port == 0) port = kDefaultTerminalWatchPort;
   const int sent = vorskel::watch_endpoint().SendTo(vorskel::kWatchRequest,
                                                     sizeof vorskel::kWatchRequest, host, port);
+  if (sent >= 0)
+    vorskel::notify_wire(vorskel::WireDirection::kSent,
+                         reinterpret_cast<const std::uint8_t*>(vorskel::kWatchRequest),
+                         sizeof vorskel::kWatchRequest, host, port);
   return sent < 0 ? -1 : sent;
 }
 

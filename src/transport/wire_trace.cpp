@@ -27,6 +27,18 @@ void set_wire_observer(WireObserver observer, void* context) {
   current.store(&slot, std::memory_order_release);
 }
 
+const char* wire_direction_name(WireDirection direction) {
+  switch (direction) {
+    case WireDirection::kSent:
+      return "sent";
+    case WireDirection::kReceived:
+      return "received";
+    case WireDirection::kDiscarded:
+      return "discarded";
+  }
+  return "?";
+}
+
 void notify_wire(WireDirection direction, const std::uint8_t* bytes, std::size_t length,
                  const char* host, int port) {
   const Slot* slot = current.load(std::memory_order_acquire);

@@ -1,19 +1,12 @@
-// Diagnostics: an observer that sees every datagram the command transaction sends and
-// receives. Tests and tools install one to look at the bytes on the wire; with none
-// installed the cost is one relaxed load per datagram.
+// Diagnostics: the library's side of the wire observer (include/vorskel/wire_trace.hpp), told
+// of every datagram the command transaction and the watch endpoint send, receive or throw
+// away.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include "vorskel/wire_trace.hpp"
 
 namespace vorskel {
 
-enum class WireDirection { kSent, kReceived, kDiscarded };
-
-using WireObserver = void (*)(void* context, WireDirection direction, const std::uint8_t* bytes,
-                              std::size_t length, const char* host, int port);
-
-void set_wire_observer(WireObserver observer, void* context);
 void notify_wire(WireDirection direction, const std::uint8_t* bytes, std::size_t length,
                  const char* host, int port);
 

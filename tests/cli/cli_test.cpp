@@ -1,8 +1,11 @@
 // The vorskel tool against the simulator: output formats, a full download compared with the
 // simulator's store, and one exit code per class of failure.
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -115,6 +118,75 @@ TEST_F(Tool, ExitCodePerFailureClass) {
 TEST_F(Tool, NoReplyIsItsOwnClass) {
   sim().inject(sim::kAnyCode, sim::Fault{sim::FaultKind::kNoReply});
   EXPECT_EQ(run_tool("time set " + terminal(), dir_).exit_code, 4);
+}
+
+// A bound 127.0.0.1 UDP port that never answers: a request to it waits out its time-out.
+class SilentPort {
+ public:
+  SilentPort() : fd_(::socket(AF_INET, SOCK_DGRAM, 0)) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    if (fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+      port_ = ntohs(a.sin_port);
+  }
+  ~SilentPort() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  SilentPort(const SilentPort&) = delete;
+  SilentPort& operator=(const SilentPort&) = delete;
+  std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
+  int port() const { return port_; }
+
+ private:
+  int fd_;
+  int port_ = 0;
+};
+
+// The reply time-out reaches every wait, a download's retries included, and the message
+// names it; a clock read, which no model offers, is refused with the reason.
+TEST_F(Tool, TimeoutAndClockRead) {
+  SilentPort silent;
+  ASSERT_NE(silent.port(), 0);
+  const std::string quiet = silent.address();
+  struct Case {
+    std::string args;
+    int code;
+    std::string err;  // a part of what standard error must hold
+  } cases[] = {
+      {"--timeout 200 time set " + quiet, 4, "set time: no reply from " + quiet + " within 200 ms"},
+      {"records download " + quiet + " --model vorsk --no-record-files --retries 1 --timeout 200",
+       4, "records page 0 (tried 2 times): no reply from " + quiet + " within 200 ms"},
+      {"time set " + quiet + " --timeout 0", 2, "--timeout"},
+      {"time get " + terminal(), 2, "no terminal model can report its clock"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun r = run_tool(c.args, dir_);
+    EXPECT_EQ(r.exit_code, c.code) << c.args;
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << c.args << "\n" << r.err;
+  }
+}
+
+// --debug shows the request exactly as the terminal got it and the reply, one line each,
+// on standard error; standard output stays the command's own.
+TEST_F(Tool, DebugPrintsEachDatagramBothWays) {
+  const ToolRun r = run_tool("time set " + terminal() + " --debug", dir_);
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out.find("wire"), std::string::npos);
+  const sim::Request q = last_request();
+  const std::string sent = "wire sent " + terminal() + " " + std::to_string(q.datagram.size()) +
+                           " bytes: " + testing::hex(q.datagram);
+  const std::vector<std::string> err = lines(r.err);
+  EXPECT_NE(std::find(err.begin(), err.end(), sent), err.end()) << r.err;
+  const auto received = std::find_if(err.begin(), err.end(), [&](const std::string& l) {
+    return l.rfind("wire received " + terminal() + " ", 0) == 0;
+  });
+  ASSERT_NE(received, err.end()) << r.err;
+  // The reply echoes the request's command code (the third byte).
+  EXPECT_EQ(received->substr(received->find(" bytes: ") + 8 + 6, 2),
+            sent.substr(sent.find(" bytes: ") + 8 + 6, 2));
 }
 
 TEST_F(Tool, CtrlCDuringWatchExitsCleanly) {
@@ -297,15 +369,17 @@ TEST_F(FerrinTool, DoorOpenCloseAndStatus) {
 
 TEST_F(SondoTool, WatchPrintsCardAndDoorStateReports) {
   ToolRun r;
-  std::thread tool(
-      [&] { r = run_tool("--format csv watch --model sondo --count 2 " + terminal(), dir_); });
+  std::thread tool([&] {
+    r = run_tool("--format csv watch --model sondo --count 2 --debug " + terminal(), dir_);
+  });
   bool asked = false;
   for (int i = 0; i < 500 && !(asked = sim().watcher().has_value()); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   sim::DoorStateBytes state{};
   for (std::size_t i = 0; i < state.size(); ++i) state[i] = static_cast<std::uint8_t>(0x10 + i);
+  const sim::Bytes card = sim::card_report({0x12, 0x34, 0xAB, 0xCD}, 3, -4, "hello");
   if (asked) {
-    sim().send_to_watcher(sim::card_report({0x12, 0x34, 0xAB, 0xCD}, 3, -4, "hello"));
+    sim().send_to_watcher(card);
     sim().send_to_watcher(sim::door_state_report(5, state));
   }
   tool.join();
@@ -315,6 +389,11 @@ TEST_F(SondoTool, WatchPrintsCardAndDoorStateReports) {
   EXPECT_EQ(rows_without(r.out, 1),
             (std::vector<std::string>{"card,1234ABCD,2009-05-06,07:08:09,3,-4,hello,,",
                                       "door 5,,,,,,,101112131415161718191A1B1C1D1E1F,32"}));
+  // --debug shows the watch endpoint's traffic too: the request to report and each report.
+  EXPECT_EQ(r.err.find("wire sent"), 0u) << r.err;
+  EXPECT_NE(r.err.find(std::to_string(card.size()) + " bytes: " + testing::hex(card) + "\n"),
+            std::string::npos)
+      << r.err;
 }
 
 TEST_F(Tool, CardAddGetDeleteRoundTrip) {
