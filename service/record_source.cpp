@@ -1,13 +1,10 @@
 #include "service/record_source.h"
 
-#include <sys/socket.h>
-#include <sys/time.h>
-
-#include <algorithm>
 #include <mutex>
 #include <stdexcept>
 
 #include "vorskel.h"
+#include "vorskel/context.hpp"
 
 namespace vorskel::site {
 namespace {
@@ -15,31 +12,11 @@ namespace {
 int g_command_port = 0;
 int g_watch_port = 0;
 std::once_flag g_opened;
-int g_command_socket = -1;
 
-// The public interface fixes the command endpoint's receive time-out at 6 s, which turns
-// every lost datagram into a 6 s stall. Until per-terminal contexts take a time-out, the
-// sync finds the endpoint's socket (the datagram socket Vorsk_OpenSocket added) and shortens
-// its time-out itself.
-constexpr int kDescriptorsScanned = 1024;
-
-std::vector<int> datagram_sockets() {
-  std::vector<int> fds;
-  for (int fd = 0; fd < kDescriptorsScanned; ++fd) {
-    int type = 0;
-    socklen_t len = sizeof type;
-    if (::getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &len) == 0 && type == SOCK_DGRAM)
-      fds.push_back(fd);
-  }
-  return fds;
-}
-
+// Each terminal has its own reply time-out (the library's 6 s would turn every lost datagram
+// into a 6 s stall); it is set on the exports' context before each of that terminal's steps.
 void set_timeout(int ms) {
-  if (g_command_socket < 0) return;
-  timeval tv{};
-  tv.tv_sec = ms / 1000;
-  tv.tv_usec = (ms % 1000) * 1000;
-  ::setsockopt(g_command_socket, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  Context::process().set_receive_timeout(ms);
 }
 
 class LibraryRecordSource : public RecordSource {
@@ -88,10 +65,7 @@ std::unique_ptr<RecordSource> open_record_source(const TerminalConfig& terminal)
   if (model == nullptr) throw std::invalid_argument("unknown record model " + terminal.model);
   std::call_once(g_opened, [] {
     Sondo_Bind_Port(g_command_port, g_watch_port);
-    const std::vector<int> before = datagram_sockets();
     Vorsk_OpenSocket();
-    for (const int fd : datagram_sockets())
-      if (std::find(before.begin(), before.end(), fd) == before.end()) g_command_socket = fd;
   });
   return std::make_unique<LibraryRecordSource>(terminal, *model);
 }
