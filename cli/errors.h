@@ -14,13 +14,13 @@ enum ExitCode {
   kExitInternal = 1,
   kExitAbsent = 1,  // what was to be deleted is not there
   kExitUsage = 2,
-  kExitSendFailed = 3,   // could not send: unresolvable host, no socket
-  kExitNoReply = 4,      // no reply within the receive time-out
-  kExitWrongReply = 5,   // a reply with another command code
-  kExitRefused = 6,      // the terminal or the library refused (a negative result)
-  kExitFile = 7,         // a file could not be written
-  kExitWrongLayout = 8,  // the records do not fit the chosen layout (another model?)
-  kExitSomeFailed = 9,     // sync: some terminals failed, the others synced
+  kExitSendFailed = 3,      // could not send: unresolvable host, no socket
+  kExitNoReply = 4,         // no reply within the receive time-out
+  kExitWrongReply = 5,      // a reply with another command code
+  kExitRefused = 6,         // the terminal or the library refused (a negative result)
+  kExitFile = 7,            // a file could not be written
+  kExitWrongLayout = 8,     // the records do not fit the chosen layout (another model?)
+  kExitSomeFailed = 9,      // sync: some terminals failed, the others synced
   kExitNothingWorked = 10,  // sync: no terminal synced (or the database cannot be used)
   kExitInterrupted = 130,
 };

@@ -5,9 +5,9 @@
 
 #include "cli/commands.h"
 #include "cli/errors.h"
+#include "cli/target.h"
 #include "cli/usage.h"
 #include "vorskel_version.h"
-#include "cli/target.h"
 
 namespace vorskel::cli {
 

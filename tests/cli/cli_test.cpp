@@ -27,9 +27,9 @@
 #include "sim/models/record_area_layouts.h"
 #include "sim/models/reports.h"
 #include "support/sim_fixture.h"
-#include "tests/cli/tool_run.h"
-#include "support/udp_peer.h"
 #include "support/temp_dir.h"
+#include "support/udp_peer.h"
+#include "tests/cli/tool_run.h"
 
 namespace vorskel {
 namespace {
