@@ -27,9 +27,11 @@ std::string hex8(std::uint32_t v) {
   return b;
 }
 
-Bytes card_bytes(std::uint32_t card) {
-  return {static_cast<std::uint8_t>(card >> 24), static_cast<std::uint8_t>(card >> 16),
-          static_cast<std::uint8_t>(card >> 8), static_cast<std::uint8_t>(card)};
+// The card's 4 bytes, most significant first, at the front of a record of size bytes.
+Bytes card_bytes(std::uint32_t card, std::size_t size = 4) {
+  Bytes b(size, 0);
+  for (int i = 0; i < 4; ++i) b[i] = static_cast<std::uint8_t>(card >> (24 - 8 * i));
+  return b;
 }
 
 std::uint8_t low(std::uint32_t v) {
@@ -39,8 +41,7 @@ std::uint8_t low(std::uint32_t v) {
 // Door controller record (16 bytes): card 0-3, 4-7 zero, reader 8, status 9, year-1900,
 // mark and month, day, hour, minute, second.
 Bytes door_record(const StockRecord& r) {
-  Bytes b = card_bytes(r.card);
-  b.resize(16, 0);
+  Bytes b = card_bytes(r.card, 16);
   b[8] = low(1 + r.value % 4);
   b[9] = low(r.value % 0x60);
   b[10] = low(r.at.year - 1900);
@@ -54,8 +55,7 @@ Bytes door_record(const StockRecord& r) {
 
 // Lusk record (16 bytes): card 0-3, number 4-7, 1980 seconds 8-11, signed byte 12, mark 13.
 Bytes lusk_record(const StockRecord& r) {
-  Bytes b = card_bytes(r.card);
-  b.resize(16, 0);
+  Bytes b = card_bytes(r.card, 16);
   put32(b, 4, r.value);
   put32(b, 8, seconds(r));
   b[12] = low(r.value % 100);
