@@ -14,7 +14,7 @@ constexpr int kBusyWaitMs = 2000;  // how long a locked database is waited for
 
 class Statement {
  public:
-  Statement(sqlite3* db, const std::string& sql, const std::string& where) : db_(db) {
+  Statement(sqlite3* db, const std::string& sql, const std::string& where) {
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK)
       throw DatabaseError(where + ": " + sqlite3_errmsg(db));
   }
@@ -24,7 +24,6 @@ class Statement {
   sqlite3_stmt* get() const { return stmt_; }
 
  private:
-  sqlite3* db_;
   sqlite3_stmt* stmt_ = nullptr;
 };
 
