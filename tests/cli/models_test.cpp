@@ -18,6 +18,7 @@
 #include "sim/record_stock.h"
 #include "sim/simulator.h"
 #include "support/sim_fixture.h"
+#include "support/temp_dir.h"
 #include "tests/cli/tool_run.h"
 #include "vorskel.h"
 
@@ -27,19 +28,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kStocked = 300;
-
-// A fresh working directory per test, removed afterwards.
-fs::path work_dir() {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-  for (char& c : name)
-    if (c == '/') c = '_';
-  const fs::path dir =
-      fs::temp_directory_path() / ("vorskel-models-" + std::to_string(::getpid()) + "-" + name);
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
 
 // Every data line is a JSON object (named fields), every CSV line has the header's columns.
 void expect_parses(const std::string& csv, const std::string& json, std::size_t rows) {
@@ -90,25 +78,30 @@ const ModelCase kModels[] = {
     {"ferrin", "ferrin66", "", "none", "door status @ --model ferrin"},
 };
 
-class EveryModel : public testing::SimTest, public ::testing::WithParamInterface<ModelCase> {
+// The tool against a simulated terminal, run in a fresh working directory of its own.
+class ToolTest : public testing::SimTest {
+ protected:
+  std::string terminal() const { return "127.0.0.1:" + std::to_string(port()); }
+  ToolRun tool(const std::string& args) { return run_tool(with_terminal(args, terminal()), dir_); }
+
+ private:
+  testing::TempDir temp_{"vorskel-models-"};
+
+ protected:
+  const fs::path dir_ = temp_.path();
+};
+
+class EveryModel : public ToolTest, public ::testing::WithParamInterface<ModelCase> {
  protected:
   std::string model_name() const override { return GetParam().model; }
   void SetUp() override {
     SimTest::SetUp();
-    dir_ = work_dir();
     sim().with_model([](sim::Model& m) {
       sim::stock_records(m, *sim::find_stock_layout(GetParam().layout), kStocked, false, 3);
       sim::honour_record_clears(m);
       return 0;
     });
   }
-  void TearDown() override {
-    fs::remove_all(dir_);
-    SimTest::TearDown();
-  }
-  std::string terminal() const { return "127.0.0.1:" + std::to_string(port()); }
-  ToolRun tool(const std::string& args) { return run_tool(with_terminal(args, terminal()), dir_); }
-  fs::path dir_;
 };
 
 TEST_P(EveryModel, RecordsInItsOwnLayoutThenClearedToNone) {
@@ -178,28 +171,20 @@ INSTANTIATE_TEST_SUITE_P(Models, EveryModel, ::testing::ValuesIn(kModels), [](co
 
 // ---- the failures people met, one row each ---------------------------------------------
 
-class Failures : public testing::SimTest {
+class Failures : public ToolTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
-    dir_ = work_dir();
     sim().with_model([](sim::Model& m) {
       sim::stock_records(m, *sim::find_stock_layout("vorsk"), 2000, true, 5);
       return 0;
     });
   }
-  void TearDown() override {
-    fs::remove_all(dir_);
-    SimTest::TearDown();
-  }
-  std::string terminal() const { return "127.0.0.1:" + std::to_string(port()); }
-  ToolRun tool(const std::string& args) { return run_tool(with_terminal(args, terminal()), dir_); }
   bool written(const std::string& name) const { return fs::exists(dir_ / name); }
   std::string read(const fs::path& p) const {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
-  fs::path dir_;
 };
 
 TEST_F(Failures, WrongLayoutStopsAndWritesNothing) {
