@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <regex>
 #include <string>
 #include <thread>
@@ -55,6 +56,11 @@ struct ModelCase {
   const char* reports;  // what the simulator sends
   const char* extra;    // one more command for the model ("" for none), @ for the terminal
 };
+
+// Test names and failures show the row, not the structure's bytes.
+void PrintTo(const ModelCase& c, std::ostream* os) {
+  *os << c.model << " with " << c.layout << " records";
+}
 
 std::string with_terminal(std::string args, const std::string& t) {
   for (std::size_t at; (at = args.find('@')) != std::string::npos;) args.replace(at, 1, t);
