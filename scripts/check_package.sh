@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian package made by `make package` with dpkg, checks that the tool starts
-# and finds the library through the system's loader, that pkg-config and CMake find it, then
-# purges it and checks that none of its files are left. Refuses to run when a vorskel package
+# Installs the Debian package made by `make package` with dpkg, checks that the programs
+# start, that the system's loader knows the library (the tool links it statically) and that
+# pkg-config and CMake find it, then purges it and checks that none of its files are left. Refuses to run when a vorskel package
 # is already installed, so the machine ends as it began. With sudo when not root.
 # usage: check_package.sh BUILD_PACKAGE_DIR
 set -euo pipefail
@@ -25,7 +25,7 @@ dpkg -L vorskel | grep -E 'bin/|\.so|\.h$|\.pc$|Config' | sed 's/^/  /'
 files=$(dpkg -L vorskel | while read -r f; do if [ -f "$f" ]; then echo "$f"; fi; done)
 vorskel --help >/dev/null
 vorskel-sim --help >/dev/null
-ldd "$(command -v vorskel)" | grep -E 'libvorskel\.so\.0 => /(usr/)?lib/' >/dev/null
+/sbin/ldconfig -p | grep -E 'libvorskel\.so\.0 .*=> /(usr/)?lib/' >/dev/null
 echo "  pkg-config: vorskel $(pkg-config --modversion vorskel), $(pkg-config --libs vorskel)"
 cat > "$work/CMakeLists.txt" <<'CMAKE'
 cmake_minimum_required(VERSION 3.16)
