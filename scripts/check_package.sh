@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian package made by `make package` with dpkg, checks that the programs
 # start, that the system's loader knows the library (the tool links it statically) and that
-# pkg-config and CMake find it, then purges it and checks that none of its files are left. Refuses to run when a vorskel package
-# is already installed, so the machine ends as it began. With sudo when not root.
+# pkg-config and CMake find it, then purges it and checks that none of its files are left.
+# Refuses to run when a vorskel package is already installed, so the machine ends as it
+# began. With sudo when not root.
 # usage: check_package.sh BUILD_PACKAGE_DIR
 set -euo pipefail
 deb=$(ls "$1"/vorskel_*.deb | tail -1)
