@@ -52,9 +52,15 @@ class PostgresDatabase : public Database {
       conn_ = nullptr;
       throw DatabaseError(describe() + ": cannot connect: " + trimmed(why));
     }
-    exec("SET client_min_messages = warning");
-    exec("SET TIME ZONE 'UTC'");
-    migrate();
+    // A failure here throws from the constructor, so no destructor closes the connection.
+    try {
+      exec("SET client_min_messages = warning");
+      exec("SET TIME ZONE 'UTC'");
+      migrate();
+    } catch (...) {
+      PQfinish(conn_);
+      throw;
+    }
   }
   ~PostgresDatabase() override { PQfinish(conn_); }
 

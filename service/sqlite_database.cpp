@@ -39,11 +39,18 @@ class SqliteDatabase : public Database {
       sqlite3_close(db_);
       throw DatabaseError(file_ + ": cannot open: " + why);
     }
-    sqlite3_busy_timeout(db_, kBusyWaitMs);
-    exec("PRAGMA journal_mode=WAL");
-    exec("PRAGMA synchronous=NORMAL");
-    exec("PRAGMA foreign_keys=ON");
-    migrate();
+    // A file that is no database, or one locked past the wait, fails here: the constructor
+    // throws, so no destructor closes the handle for it.
+    try {
+      sqlite3_busy_timeout(db_, kBusyWaitMs);
+      exec("PRAGMA journal_mode=WAL");
+      exec("PRAGMA synchronous=NORMAL");
+      exec("PRAGMA foreign_keys=ON");
+      migrate();
+    } catch (...) {
+      sqlite3_close(db_);
+      throw;
+    }
   }
   ~SqliteDatabase() override { sqlite3_close(db_); }
 
